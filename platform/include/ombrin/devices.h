@@ -1,0 +1,98 @@
+// The \\.\NAME device namespace and the driver interface behind DeviceIoControl.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <win32/windef.h>
+
+namespace ombrin::machine {
+class Machine;
+}
+
+namespace ombrin::devices {
+
+// One open handle to a device.
+class DeviceInstance {
+ public:
+  virtual ~DeviceInstance() = default;
+  // Returns TRUE or FALSE like DeviceIoControl; on FALSE, `lastError` is what GetLastError reports.
+  virtual BOOL ioControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
+                         DWORD& bytesReturned, DWORD& lastError) = 0;
+};
+
+// A driver offering one device name. open() gets CreateFileA's access, share mode and flags;
+// returning null fails the open with `lastError`.
+class DeviceDriver {
+ public:
+  virtual ~DeviceDriver() = default;
+  virtual std::unique_ptr<DeviceInstance> open(DWORD access, DWORD shareMode, DWORD flags, DWORD& lastError) = 0;
+};
+
+// Registers a driver under a name (without the \\.\ prefix, matched without case). A later
+// registration of the same name replaces the earlier one.
+void registerDriver(std::string_view name, std::shared_ptr<DeviceDriver> driver);
+void unregisterDriver(std::string_view name);
+std::shared_ptr<DeviceDriver> findDriver(std::string_view name);
+
+// Loads the machine's installed drivers (the simulated card when the profile has one)
+// the first time a device is opened. Tests that install fake devices call this with false
+// to keep the installed drivers out.
+void setLoadInstalledDrivers(bool load);
+
+// The installed card's drivers live in a module of their own, libombrin_card.so beside the
+// platform library, which exports (extern "C"):
+//   void OmbrinCardRegisterDrivers();          registers the card's devices for the current machine
+//   bool OmbrinCardProvision(const char* machineRoot, char* error, unsigned errorSize);
+//                                               lays down what the installed editions leave behind
+// The machine calls the second when it creates a machine whose profile has editions.
+bool provisionInstalledCard(const machine::Machine& machine, std::string& error);
+
+// A scriptable in-process device for tests: records every request and answers from a script.
+class FakeDevice : public DeviceDriver {
+ public:
+  struct Request {
+    DWORD code;
+    std::vector<BYTE> input;
+    DWORD outputSize;
+  };
+  struct Answer {
+    BOOL result = TRUE;
+    std::vector<BYTE> output;  // copied into the output buffer (at most outputSize bytes)
+    DWORD lastError = 0;
+    DWORD bytesReturned = 0xFFFFFFFF;  // default: the bytes copied
+  };
+  struct Open {
+    DWORD access;
+    DWORD shareMode;
+    DWORD flags;
+  };
+
+  std::unique_ptr<DeviceInstance> open(DWORD access, DWORD shareMode, DWORD flags, DWORD& lastError) override;
+
+  // Answers for a code, used in order; the last one repeats. Without one: TRUE and zeroed output.
+  void script(DWORD code, std::vector<Answer> answers);
+  // Fails every open with this error (0: opens succeed).
+  void failOpen(DWORD error) { openError_ = error; }
+
+  const std::vector<Request>& requests() const { return requests_; }
+  const std::vector<Open>& opens() const { return opens_; }
+  int openHandles() const { return openHandles_; }
+  void clearRecords() { requests_.clear(); opens_.clear(); }
+
+ private:
+  friend class FakeInstance;
+  BOOL answer(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& bytesReturned,
+              DWORD& lastError);
+
+  std::vector<Request> requests_;
+  std::vector<Open> opens_;
+  std::vector<std::pair<DWORD, std::vector<Answer>>> scripts_;
+  DWORD openError_ = 0;
+  int openHandles_ = 0;
+};
+
+}  // namespace ombrin::devices
