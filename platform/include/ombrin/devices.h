@@ -32,6 +32,12 @@ class DeviceDriver {
   virtual std::unique_ptr<DeviceInstance> open(DWORD access, DWORD shareMode, DWORD flags, DWORD& lastError) = 0;
 };
 
+// CreateFileA hands every "\\.\NAME" path here: finds the driver (loading the installed
+// card's drivers first if the profile has the card), opens it with the caller's access, share
+// mode and flags, and returns a kernel handle; INVALID_HANDLE_VALUE with the last error set
+// (ERROR_FILE_NOT_FOUND when no such device exists).
+HANDLE openDevice(std::string_view name, DWORD access, DWORD shareMode, DWORD flags);
+
 // Registers a driver under a name (without the \\.\ prefix, matched without case). A later
 // registration of the same name replaces the earlier one.
 void registerDriver(std::string_view name, std::shared_ptr<DeviceDriver> driver);

@@ -1,0 +1,28 @@
+// The machine tool's commands. Each command lives in its own file and is listed in main.cpp.
+// Exit codes: 0 done, 1 failure (with a message on stderr), 2 usage error.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ombrin::tool {
+
+struct Command {
+  const char* name;
+  const char* usage;    // one line: "init [--windows V] [--card EDITIONS] [--force]"
+  const char* summary;  // one line for --help
+  int (*run)(const std::vector<std::string>& args);  // arguments after the command name
+};
+
+extern const Command initCommand;
+extern const Command windowsCommand;
+extern const Command pathCommand;
+extern const Command statusCommand;
+extern const Command regCommand;
+extern const Command cardCommand;
+extern const Command installCommand;
+
+// Prints "ombrin-machine: <message>" to stderr and returns the exit code, for one-line failures.
+int fail(int exitCode, const std::string& message);
+
+}  // namespace ombrin::tool
