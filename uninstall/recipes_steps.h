@@ -1,0 +1,43 @@
+// A recipe is a fixed list of primitive calls with literal arguments; this is the row type of
+// those lists and the one loop that plays a list through the engine's virtual table.
+#pragma once
+
+#include <span>
+
+#include "uninstaller.h"
+
+namespace recipes {
+
+// Which answer of IsWin95 a step needs.
+enum class When : unsigned char { Always, Win95, NotWin95 };
+
+enum class Op : unsigned char {
+  RemoveFiles,
+  RemoveTextFromFile,
+  DeleteKey,
+  RemoveValue,
+  RemoveKeyIfNoSubkeys,
+  RemoveKeysByValue,
+  RemoveSectionsByValue,
+  RemoveKeysByName,
+  RemoveValuesByName,
+};
+
+// The Windows directory itself, for the steps that sweep it rather than a folder below it.
+inline constexpr const char* kWindowsDir = nullptr;
+
+struct Step {
+  When when;
+  Op op;
+  // File steps: a format applied to the Windows directory ("%s\\inf"), or kWindowsDir.
+  // Registry steps: the key path under HKEY_LOCAL_MACHINE.
+  const char* path;
+  const char* name;  // file pattern, subkey or value name
+  const char* text;  // bytes to cut from a file, or the text a name or string value must contain
+  bool sectionToo;   // RemoveSectionsByValue only
+};
+
+// Runs the steps in order. IsWin95 is asked once, at the first conditional step.
+void run(Uninstaller& engine, const char* windowsDir, std::span<const Step> steps);
+
+}  // namespace recipes
