@@ -1,0 +1,72 @@
+// SetupAPI: what a device installer hands its co-installers.
+#pragma once
+
+#include "guiddef.h"
+#include "winbase.h"
+
+// Device installation function codes (DIF_).
+using DI_FUNCTION = UINT;
+#define DIF_SELECTDEVICE 0x00000001
+#define DIF_INSTALLDEVICE 0x00000002
+#define DIF_ASSIGNRESOURCES 0x00000003
+#define DIF_PROPERTIES 0x00000004
+#define DIF_REMOVE 0x00000005
+#define DIF_FIRSTTIMESETUP 0x00000006
+#define DIF_FOUNDDEVICE 0x00000007
+#define DIF_SELECTCLASSDRIVERS 0x00000008
+#define DIF_VALIDATECLASSDRIVERS 0x00000009
+#define DIF_INSTALLCLASSDRIVERS 0x0000000A
+#define DIF_CALCDISKSPACE 0x0000000B
+#define DIF_DESTROYPRIVATEDATA 0x0000000C
+#define DIF_VALIDATEDRIVER 0x0000000D
+#define DIF_DETECT 0x0000000F
+#define DIF_INSTALLWIZARD 0x00000010
+#define DIF_DESTROYWIZARDDATA 0x00000011
+#define DIF_PROPERTYCHANGE 0x00000012
+#define DIF_ENABLECLASS 0x00000013
+#define DIF_DETECTVERIFY 0x00000014
+#define DIF_INSTALLDEVICEFILES 0x00000015
+#define DIF_UNREMOVE 0x00000016
+#define DIF_SELECTBESTCOMPATDRV 0x00000017
+#define DIF_ALLOW_INSTALL 0x00000018
+#define DIF_REGISTERDEVICE 0x00000019
+#define DIF_NEWDEVICEWIZARD_PRESELECT 0x0000001A
+#define DIF_NEWDEVICEWIZARD_SELECT 0x0000001B
+#define DIF_NEWDEVICEWIZARD_PREANALYZE 0x0000001C
+#define DIF_NEWDEVICEWIZARD_POSTANALYZE 0x0000001D
+#define DIF_NEWDEVICEWIZARD_FINISHINSTALL 0x0000001E
+#define DIF_INSTALLINTERFACES 0x00000020
+#define DIF_DETECTCANCEL 0x00000021
+#define DIF_REGISTER_COINSTALLERS 0x00000022
+#define DIF_ADDPROPERTYPAGE_ADVANCED 0x00000023
+#define DIF_ADDPROPERTYPAGE_BASIC 0x00000024
+#define DIF_TROUBLESHOOTER 0x00000026
+#define DIF_POWERMESSAGEWAKE 0x00000027
+
+// Results of installers beyond the Win32 error codes.
+#define ERROR_DI_DO_DEFAULT 0xE000020EUL
+#define ERROR_DI_NOFILECOPY 0xE000020FUL
+#define ERROR_DI_POSTPROCESSING_REQUIRED 0xE0000225UL
+
+// One device of a device information set.
+struct SP_DEVINFO_DATA {
+  DWORD cbSize;
+  GUID ClassGuid;
+  DWORD DevInst;
+  ULONG Reserved;  // ULONG_PTR on Windows; the installer's own index, 32 bits as on 32-bit Windows
+};
+using PSP_DEVINFO_DATA = SP_DEVINFO_DATA*;
+static_assert(sizeof(SP_DEVINFO_DATA) == 28);
+
+// What a co-installer is told about the call, and keeps between a call and its post-processing.
+struct COINSTALLER_CONTEXT_DATA {
+  BOOL PostProcessing;
+  DWORD InstallResult;
+  PVOID PrivateData;  // the co-installer's own pointer, so host-sized
+};
+using PCOINSTALLER_CONTEXT_DATA = COINSTALLER_CONTEXT_DATA*;
+static_assert(offsetof(COINSTALLER_CONTEXT_DATA, PrivateData) == 8);
+
+// The entry point of a co-installer, named in its registration ("file.dll,EntryPoint").
+using COINSTALLER_PROC = DWORD(CALLBACK*)(DI_FUNCTION InstallFunction, HDEVINFO DeviceInfoSet,
+                                          PSP_DEVINFO_DATA DeviceInfoData, PCOINSTALLER_CONTEXT_DATA Context);
