@@ -49,6 +49,20 @@ std::shared_ptr<DeviceDriver> findDriver(std::string_view name);
 // to keep the installed drivers out.
 void setLoadInstalledDrivers(bool load);
 
+// Loads the installed card's drivers now if the profile has the card and they are not loaded yet
+// (openDevice does this by itself); false with a message when the module cannot be used.
+bool loadInstalledDrivers(std::string& error);
+
+// The names of every registered device, sorted without case (installed drivers included once loaded).
+std::vector<std::string> deviceNames();
+
+// What a restart of the machine does to this process's devices (ExitWindowsEx calls it after
+// emptying run/): every registered driver is forgotten and the installed ones load afresh at the
+// next open; handles already open keep their instance. Drivers that keep a per-process view of
+// the machine's volatile state register a hook to drop it.
+void restart();
+void onRestart(void (*hook)());
+
 // The installed card's drivers live in a module of their own, libombrin_card.so beside the
 // platform library, which exports (extern "C"):
 //   void OmbrinCardRegisterDrivers();          registers the card's devices for the current machine
@@ -58,6 +72,8 @@ void setLoadInstalledDrivers(bool load);
 bool provisionInstalledCard(const machine::Machine& machine, std::string& error);
 
 // A scriptable in-process device for tests: records every request and answers from a script.
+// Thread-safe: a program's worker thread and window thread may send requests at once. Records
+// stay readable after the device is unregistered, and open handles outlive the FakeDevice object.
 class FakeDevice : public DeviceDriver {
  public:
   struct Request {
@@ -77,28 +93,25 @@ class FakeDevice : public DeviceDriver {
     DWORD flags;
   };
 
+  FakeDevice();
+
   std::unique_ptr<DeviceInstance> open(DWORD access, DWORD shareMode, DWORD flags, DWORD& lastError) override;
 
-  // Answers for a code, used in order; the last one repeats. Without one: TRUE and zeroed output.
+  // Answers for a code, used in order; the last one repeats. Without one: TRUE, the whole output
+  // buffer zeroed and reported as returned.
   void script(DWORD code, std::vector<Answer> answers);
   // Fails every open with this error (0: opens succeed).
-  void failOpen(DWORD error) { openError_ = error; }
+  void failOpen(DWORD error);
 
-  const std::vector<Request>& requests() const { return requests_; }
-  const std::vector<Open>& opens() const { return opens_; }
-  int openHandles() const { return openHandles_; }
-  void clearRecords() { requests_.clear(); opens_.clear(); }
+  // Copies, so a test may look while other threads still send requests.
+  std::vector<Request> requests() const;
+  std::vector<Open> opens() const;
+  int openHandles() const;
+  void clearRecords();
+
+  struct State;  // shared with the open instances
 
  private:
-  friend class FakeInstance;
-  BOOL answer(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD& bytesReturned,
-              DWORD& lastError);
-
-  std::vector<Request> requests_;
-  std::vector<Open> opens_;
-  std::vector<std::pair<DWORD, std::vector<Answer>>> scripts_;
-  DWORD openError_ = 0;
-  int openHandles_ = 0;
+  std::shared_ptr<State> state_;
 };
-
 }  // namespace ombrin::devices

@@ -1,6 +1,8 @@
 // user32: message boxes, resources, windows and the messages the framework speaks.
 #pragma once
 
+#include <cstdarg>
+
 #include "winbase.h"
 
 #define MB_OK 0x00000000L
@@ -9,6 +11,7 @@
 #define MB_YESNOCANCEL 0x00000003L
 #define MB_YESNO 0x00000004L
 #define MB_RETRYCANCEL 0x00000005L
+#define MB_CANCELTRYCONTINUE 0x00000006L
 #define MB_TYPEMASK 0x0000000FL
 #define MB_ICONHAND 0x00000010L
 #define MB_ICONERROR MB_ICONHAND
@@ -20,6 +23,9 @@
 #define MB_ICONINFORMATION MB_ICONASTERISK
 #define MB_DEFBUTTON1 0x00000000L
 #define MB_DEFBUTTON2 0x00000100L
+#define MB_DEFBUTTON3 0x00000200L
+#define MB_DEFBUTTON4 0x00000300L
+#define MB_DEFMASK 0x00000F00L
 #define MB_APPLMODAL 0x00000000L
 #define MB_SYSTEMMODAL 0x00001000L
 #define MB_TASKMODAL 0x00002000L
@@ -33,12 +39,15 @@
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
+#define IDTRYAGAIN 10
+#define IDCONTINUE 11
 
 #define EWX_LOGOFF 0
 #define EWX_SHUTDOWN 0x00000001
 #define EWX_REBOOT 0x00000002
 #define EWX_FORCE 0x00000004
 #define EWX_POWEROFF 0x00000008
+#define EWX_FORCEIFHUNG 0x00000010
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -68,5 +77,6 @@ HBITMAP WINAPI LoadBitmapA(HINSTANCE hInstance, LPCSTR lpBitmapName);
 BOOL WINAPI DestroyIcon(HICON hIcon);
 
 int WINAPI wsprintfA(LPSTR buffer, LPCSTR format, ...);
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR format, va_list arglist);
 
 }  // extern "C"
