@@ -16,6 +16,10 @@ class Uninstaller {
   Uninstaller(const Uninstaller&) = delete;
   Uninstaller& operator=(const Uninstaller&) = delete;
 
+  // False when the Windows directory could not be obtained (no memory, or it does not fit into
+  // MAX_PATH): such an object must not run recipes, which build every path from it.
+  bool IsReady() const { return windowsDir != nullptr && windowsDir[0] != '\0'; }
+
   // Virtual operations, in the order of the virtual table.
   virtual int Log(const char* text);
   virtual void RemoveProductSet1();
