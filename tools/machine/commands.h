@@ -25,4 +25,12 @@ extern const Command installCommand;
 // Prints "ombrin-machine: <message>" to stderr and returns the exit code, for one-line failures.
 int fail(int exitCode, const std::string& message);
 
+// A usage error: the message and the command's usage line on stderr; returns 2.
+int usageError(const Command& command, const std::string& message);
+
+// Makes the selected machine ($OMBRIN_MACHINE, or the per-user default, created on first use)
+// the current one. When it cannot be opened, prints one message naming the path and returns
+// false; the command then returns 1.
+bool openSelectedMachine();
+
 }  // namespace ombrin::tool
