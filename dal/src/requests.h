@@ -1,0 +1,59 @@
+// The I/O control requests of the card's drivers. Every code is a sound-device code with
+// any access; the table below is the one place the numbers live.
+#pragma once
+
+#include <win32/windows.h>
+
+namespace qv10dal {
+
+constexpr DWORD SoundRequest(DWORD function, DWORD method) {
+  return CTL_CODE(FILE_DEVICE_SOUND, function, method, FILE_ANY_ACCESS);
+}
+
+constexpr DWORD IOCTL_SPK_SET_WAVE_OPTION = SoundRequest(0x982, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_SET_BAND_GAIN = SoundRequest(0x996, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_SET_ALL_GAINS = SoundRequest(0x9AA, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_GET_ALL_GAINS = SoundRequest(0x9B4, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_GET_BAND_LEVELS = SoundRequest(0x9BE, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_SET_COEFF_SET_DATA = SoundRequest(0x9C8, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_GET_COEFF_SET_DATA = SoundRequest(0x9D2, METHOD_OUT_DIRECT);
+constexpr DWORD IOCTL_EQ_SET_ACTIVE_COEFF_SET = SoundRequest(0x9DC, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_GET_ACTIVE_COEFF_SET = SoundRequest(0x9E6, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_SET_ACTIVE_COEFF_SET_DATA = SoundRequest(0x9F0, METHOD_BUFFERED);
+constexpr DWORD IOCTL_EQ_GET_ACTIVE_COEFF_SET_DATA = SoundRequest(0x9FA, METHOD_BUFFERED);
+constexpr DWORD IOCTL_CLOSE_CLIENT = SoundRequest(0xA18, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_GET_STATUS = SoundRequest(0xA90, METHOD_OUT_DIRECT);
+constexpr DWORD IOCTL_SPK_GET_NEXT_DEVICE_ID = SoundRequest(0xA9A, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_SET_MIXER_CONFIG = SoundRequest(0xAA4, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_SET_CORE_CONFIG = SoundRequest(0xAAE, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_GET_MIXER_INFO = SoundRequest(0xAB8, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_GET_CORE_INFO = SoundRequest(0xAC2, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_GET_MIXER_STATUS = SoundRequest(0xACC, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SPK_SET_MIXER_CONFIG_EX = SoundRequest(0xAD6, METHOD_BUFFERED);
+constexpr DWORD IOCTL_SET_PROPERTY = SoundRequest(0xB3A, METHOD_OUT_DIRECT);
+constexpr DWORD IOCTL_GET_PROPERTY = SoundRequest(0xB44, METHOD_OUT_DIRECT);
+
+static_assert(IOCTL_SPK_SET_WAVE_OPTION == 0x001D2608);
+static_assert(IOCTL_EQ_SET_BAND_GAIN == 0x001D2658);
+static_assert(IOCTL_EQ_SET_ALL_GAINS == 0x001D26A8);
+static_assert(IOCTL_EQ_GET_ALL_GAINS == 0x001D26D0);
+static_assert(IOCTL_EQ_GET_BAND_LEVELS == 0x001D26F8);
+static_assert(IOCTL_EQ_SET_COEFF_SET_DATA == 0x001D2720);
+static_assert(IOCTL_EQ_GET_COEFF_SET_DATA == 0x001D274A);
+static_assert(IOCTL_EQ_SET_ACTIVE_COEFF_SET == 0x001D2770);
+static_assert(IOCTL_EQ_GET_ACTIVE_COEFF_SET == 0x001D2798);
+static_assert(IOCTL_EQ_SET_ACTIVE_COEFF_SET_DATA == 0x001D27C0);
+static_assert(IOCTL_EQ_GET_ACTIVE_COEFF_SET_DATA == 0x001D27E8);
+static_assert(IOCTL_CLOSE_CLIENT == 0x001D2860);
+static_assert(IOCTL_SPK_GET_STATUS == 0x001D2A42);
+static_assert(IOCTL_SPK_GET_NEXT_DEVICE_ID == 0x001D2A68);
+static_assert(IOCTL_SPK_SET_MIXER_CONFIG == 0x001D2A90);
+static_assert(IOCTL_SPK_SET_CORE_CONFIG == 0x001D2AB8);
+static_assert(IOCTL_SPK_GET_MIXER_INFO == 0x001D2AE0);
+static_assert(IOCTL_SPK_GET_CORE_INFO == 0x001D2B08);
+static_assert(IOCTL_SPK_GET_MIXER_STATUS == 0x001D2B30);
+static_assert(IOCTL_SPK_SET_MIXER_CONFIG_EX == 0x001D2B58);
+static_assert(IOCTL_SET_PROPERTY == 0x001D2CEA);
+static_assert(IOCTL_GET_PROPERTY == 0x001D2D12);
+
+}  // namespace qv10dal
