@@ -89,6 +89,9 @@ inline const HANDLE INVALID_HANDLE_VALUE{0xFFFFFFFFu};
 #define THREAD_PRIORITY_LOWEST (-2)
 #define THREAD_PRIORITY_ABOVE_NORMAL 1
 #define THREAD_PRIORITY_HIGHEST 2
+#define THREAD_PRIORITY_TIME_CRITICAL 15
+#define THREAD_PRIORITY_IDLE (-15)
+#define MAXIMUM_SUSPEND_COUNT 0x7F
 
 #define CP_ACP 0
 #define CP_OEMCP 1
@@ -164,6 +167,8 @@ void WINAPI Sleep(DWORD dwMilliseconds);
 LONG WINAPI InterlockedIncrement(LONG volatile* lpAddend);
 LONG WINAPI InterlockedDecrement(LONG volatile* lpAddend);
 LONG WINAPI InterlockedExchange(LONG volatile* Target, LONG Value);
+LONG WINAPI InterlockedCompareExchange(LONG volatile* Destination, LONG Exchange, LONG Comperand);
+LONG WINAPI InterlockedExchangeAdd(LONG volatile* Addend, LONG Value);
 
 // Threads and processes.
 HANDLE WINAPI CreateThread(LPSECURITY_ATTRIBUTES lpThreadAttributes, SIZE_T dwStackSize,
