@@ -25,7 +25,9 @@ class RemoveFiles : public ombrin::test::MachineTest {
   bool exists(const std::string& winPath) { return fs::exists(fs::symlink_status(host(winPath))); }
   void write(const std::string& winPath, DWORD attributes = FILE_ATTRIBUTE_NORMAL) {
     machine_.writeFile(winPath, "data");
-    if (attributes != FILE_ATTRIBUTE_NORMAL) ASSERT_TRUE(SetFileAttributesA(winPath.c_str(), attributes)) << winPath;
+    if (attributes != FILE_ATTRIBUTE_NORMAL) {
+      ASSERT_TRUE(SetFileAttributesA(winPath.c_str(), attributes)) << winPath;
+    }
   }
 };
 

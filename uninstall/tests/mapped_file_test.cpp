@@ -64,7 +64,9 @@ TEST_F(MappedFileTest, OpenModesOnPresentAndMissingFiles) {
       }
     }
     EXPECT_EQ(exists(), c.existsAfter) << c.what;
-    if (c.existsAfter) EXPECT_EQ(onDisk(), c.contentAfter) << c.what;  // closing cut the mapping's room away
+    if (c.existsAfter) {
+      EXPECT_EQ(onDisk(), c.contentAfter) << c.what;  // closing cut the mapping's room away
+    }
   }
 }
 
