@@ -73,14 +73,15 @@ KeyId keyId(Store& s, OpenKey& key) {
   // HKEY_CLASSES_ROOT: a view that Windows never lacks.
   KeyId id = s.findKey(key.root, key.path);
   if (id == 0) {
-    s.beginWrite();
+    bool own = !s.inTransaction();  // an import creates it inside its own transaction
+    if (own) s.beginWrite();
     try {
       bool created = false;
       id = s.createPath(key.root, rootId(key.root), "", {"Software", "Classes"}, created);
-      s.commit();
+      if (own) s.commit();
       s.noteLocalWrite();
     } catch (...) {
-      s.rollback();
+      if (own) s.rollback();
       throw;
     }
   }

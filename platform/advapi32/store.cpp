@@ -18,7 +18,7 @@ constexpr const char* kSql[] = {
     "SELECT id FROM keys WHERE root=?1 AND path=?2",
     "SELECT 1 FROM keys WHERE id=?1",
     "INSERT INTO keys(parent, root, name, fold, path) VALUES(?1, ?2, ?3, ?4, ?5)",
-    "SELECT name FROM keys WHERE parent=?1 ORDER BY fold",
+    "SELECT name, id FROM keys WHERE parent=?1 ORDER BY fold",
     "SELECT 1 FROM keys WHERE parent=?1 LIMIT 1",
     "SELECT count(*) FROM keys WHERE parent=?1",
     // A subtree is the key's path and every path that starts with it and a backslash: the range
@@ -31,6 +31,7 @@ constexpr const char* kSql[] = {
     "DELETE FROM vals WHERE key=?1 AND fold=?2",
     "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id",
     "PRAGMA data_version",
+    "SELECT parent, name, root FROM keys WHERE id=?1",
 };
 static_assert(std::size(kSql) == static_cast<std::size_t>(Store::Sql::Count));
 
@@ -249,6 +250,8 @@ void Store::rollback() {
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
+bool Store::inTransaction() const { return !sqlite3_get_autocommit(db_); }
+
 std::uint64_t Store::stamp() {
   auto version = statement(Sql::DataVersion);
   version.step();
@@ -290,6 +293,16 @@ KeyId Store::createPath(int root, KeyId baseId, std::string_view baseFolded,
   return id;
 }
 
+bool Store::keyRow(KeyId id, KeyId& parent, std::string& name, int& root) {
+  auto row = statement(Sql::KeyRow);
+  row.bind(1, id);
+  if (!row.step()) return false;
+  parent = row.integer(0);
+  name = row.blob(1);
+  root = static_cast<int>(row.integer(2));
+  return true;
+}
+
 bool Store::hasChildren(KeyId id) {
   auto any = statement(Sql::HasChildren);
   any.bind(1, id);
@@ -304,6 +317,14 @@ void Store::deleteSubtree(int root, std::string_view foldedPath) {
     del.bind(1, root).bindBlob(2, foldedPath).bindBlob(3, low).bindBlob(4, high);
     del.step();
   }
+}
+
+std::vector<std::pair<KeyId, std::string>> Store::childKeys(KeyId id) {
+  std::vector<std::pair<KeyId, std::string>> keys;
+  auto list = statement(Sql::Children);
+  list.bind(1, id);
+  while (list.step()) keys.emplace_back(list.integer(1), list.blob(0));
+  return keys;
 }
 
 std::vector<std::string> Store::children(KeyId id) {

@@ -77,6 +77,7 @@ class Store {
     DeleteValue,
     Values,
     DataVersion,
+    KeyRow,
     Count
   };
 
@@ -94,6 +95,7 @@ class Store {
   void beginRead();
   void commit();
   void rollback();
+  bool inTransaction() const;
 
   // Changes whenever this process or another one commits a write: enumeration snapshots
   // taken under an older stamp are stale.
@@ -108,8 +110,11 @@ class Store {
   KeyId createPath(int root, KeyId baseId, std::string_view baseFolded, const std::vector<std::string_view>& names,
                    bool& created);
   bool hasChildren(KeyId id);
+  // A key's parent and display name (parent 0 for a root).
+  bool keyRow(KeyId id, KeyId& parent, std::string& name, int& root);
   void deleteSubtree(int root, std::string_view foldedPath);
   std::vector<std::string> children(KeyId id);  // display names, sorted without case
+  std::vector<std::pair<KeyId, std::string>> childKeys(KeyId id);
 
   bool findValue(KeyId key, std::string_view name, ValueRow& row);
   void setValue(KeyId key, std::string_view name, DWORD type, std::string_view data);
