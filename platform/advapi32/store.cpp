@@ -117,7 +117,7 @@ Statement& Statement::bind(int index, std::int64_t value) {
 Statement& Statement::bindBlob(int index, std::string_view bytes) {
   // A null pointer would bind NULL, and an empty name is a real name.
   if (bytes.empty()) sqlite3_bind_zeroblob(stmt_, index, 0);
-  else sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_STATIC);
+  else sqlite3_bind_blob(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
   return *this;
 }
 
