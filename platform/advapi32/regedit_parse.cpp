@@ -218,7 +218,9 @@ class Parser {
       s = trimLeft(s.substr(1));
       if (!s.empty() && s.front() == '\\') {
         if (!trimRight(s.substr(1)).empty()) fail("the end of the line after \\");
-        if (++line_ >= text_.lines.size()) fail("more hexadecimal bytes after \\");
+        if (line_ + 1 >= text_.lines.size() || trimRight(trimLeft(text_.lines[line_ + 1])).empty())
+          fail("more hexadecimal bytes after \\");
+        ++line_;
         s = text_.lines[line_];
       } else if (s.empty() || s.front() == ';') {
         return bytes;  // a trailing comma, as some writers leave
