@@ -39,13 +39,28 @@ static_assert(sizeof(Header) <= kStateOffset);
 static_assert(kStateOffset + sizeof(MutexState) <= kFileSize && kStateOffset + sizeof(EventState) <= kFileSize);
 static_assert(kStateOffset % alignof(MutexState) == 0 && kStateOffset % alignof(EventState) == 0);
 
-// One named object as this process maps it. Destroyed with the process's last handle.
+// The mapped memory of a named object. An owned mutex keeps it mapped for its owner even
+// when the object itself is gone, as its robust lock must never be unmapped while held.
+class Memory {
+ public:
+  explicit Memory(void* base) : base_(base) {}
+  ~Memory() { ::munmap(base_, kFileSize); }
+  Memory(const Memory&) = delete;
+  Memory& operator=(const Memory&) = delete;
+  void* state() const { return static_cast<char*>(base_) + kStateOffset; }
+  const Header* header() const { return static_cast<const Header*>(base_); }
+
+ private:
+  void* base_;
+};
+
+// This process's hold on a named object, shared by all its handles to it. Destroyed with the
+// process's last handle; the last holder of the machine removes the object.
 class Mapping {
  public:
-  Mapping(int fd, void* base, std::string path, NamedType type) : fd_(fd), base_(base), path_(std::move(path)), type_(type) {}
+  Mapping(int fd, std::shared_ptr<Memory> memory, std::string path, NamedType type)
+      : fd_(fd), memory_(std::move(memory)), path_(std::move(path)), type_(type) {}
   ~Mapping() {
-    ::munmap(base_, kFileSize);
-    // No other holder left anywhere: the object is gone, and a later create makes a fresh one.
     if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
       struct stat ours, named;
       if (::fstat(fd_, &ours) == 0 && ::stat(path_.c_str(), &named) == 0 && ours.st_ino == named.st_ino &&
@@ -57,12 +72,12 @@ class Mapping {
   Mapping(const Mapping&) = delete;
   Mapping& operator=(const Mapping&) = delete;
 
-  void* state() const { return static_cast<char*>(base_) + kStateOffset; }
+  const std::shared_ptr<Memory>& memory() const { return memory_; }
   NamedType type() const { return type_; }
 
  private:
   int fd_;
-  void* base_;
+  std::shared_ptr<Memory> memory_;
   std::string path_;
   NamedType type_;
 };
@@ -140,7 +155,7 @@ std::shared_ptr<Mapping> mapFile(int fd, const std::string& path, NamedType type
     ::close(fd);
     return nullptr;
   }
-  return std::make_shared<Mapping>(fd, base, path, type);
+  return std::make_shared<Mapping>(fd, std::make_shared<Memory>(base), path, type);
 }
 
 // An existing file: take our share of it, unless nobody holds it any more (its last holder
@@ -163,7 +178,7 @@ bool openExisting(int fd, const std::string& path, const std::string& name, Name
   }
   auto mapping = mapFile(fd, path, type, result.error);
   if (!mapping) return true;
-  const auto* header = static_cast<const Header*>(static_cast<void*>(static_cast<char*>(mapping->state()) - kStateOffset));
+  const auto* header = mapping->memory()->header();
   if (header->magic != kMagic || std::strncmp(header->name, name.c_str(), sizeof header->name) != 0) {
     result.error = ERROR_INVALID_HANDLE;
     return true;
@@ -215,7 +230,7 @@ bool createNew(const fs::path& dir, const std::string& path, const std::string& 
     return true;
   }
   ::unlink(temp.c_str());
-  result.mapping = std::make_shared<Mapping>(fd, base, path, type);
+  result.mapping = std::make_shared<Mapping>(fd, std::make_shared<Memory>(base), path, type);
   return true;
 }
 
@@ -265,7 +280,8 @@ NamedOpen openNamed(std::string_view rawName, NamedType type, bool create, const
         out.error = ERROR_INVALID_HANDLE;
         return out;
       }
-      out.state = mapping->state();
+      out.state = mapping->memory()->state();
+      out.memory = mapping->memory();
       out.object = std::move(mapping);
       out.existed = true;
       return out;
@@ -294,7 +310,8 @@ NamedOpen openNamed(std::string_view rawName, NamedType type, bool create, const
     return out;
   }
   c.entries[path] = opened.mapping;
-  out.state = opened.mapping->state();
+  out.state = opened.mapping->memory()->state();
+  out.memory = opened.mapping->memory();
   out.existed = opened.existed;
   out.object = std::move(opened.mapping);
   return out;

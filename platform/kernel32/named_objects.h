@@ -15,7 +15,8 @@ namespace ombrin::sync {
 enum class NamedType : std::uint32_t { Mutex = 1, Event = 2 };
 
 struct NamedOpen {
-  std::shared_ptr<void> object;  // keeps the mapping; null on failure
+  std::shared_ptr<void> object;  // this process's hold on the object, for its handles; null on failure
+  std::shared_ptr<void> memory;  // keeps the mapping, even after the object is gone
   void* state = nullptr;         // the type's state inside the mapping
   bool existed = false;          // the object was there before (ERROR_ALREADY_EXISTS)
   DWORD error = 0;               // why it failed

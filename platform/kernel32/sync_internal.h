@@ -24,6 +24,7 @@ namespace ombrin::sync {
 struct MutexState {
   pthread_mutex_t lock;
   std::atomic<std::uint32_t> abandoned;  // set by an owner thread that ended without releasing
+  std::uint64_t identity;                // the same in every process, wherever it is mapped
 };
 
 struct EventState {
@@ -42,12 +43,13 @@ void initEventState(EventState* state, bool manualReset, bool initialState);
 // Leaves the mutexes the calling thread still owns abandoned; for a thread that ends.
 void abandonOwnedMutexes();
 
-// The mutex part of a handle. `keepAlive` holds the memory of the state (mapping or heap block);
-// an owning thread keeps it too, so a mutex closed while owned is never unmapped under its owner.
+// The mutex part of a handle. `object` is the handle's hold on the object; `memory` keeps the
+// state mapped, and an owning thread keeps it too, so that a mutex closed while owned goes
+// away as on Windows but is never unmapped under its owner.
 class MutexObject : public KernelObject, public Waitable {
  public:
-  MutexObject(MutexState* state, std::shared_ptr<void> keepAlive)
-      : KernelObject(Kind::Mutex), state_(state), keepAlive_(std::move(keepAlive)) {}
+  MutexObject(MutexState* state, std::shared_ptr<void> object, std::shared_ptr<void> memory)
+      : KernelObject(Kind::Mutex), state_(state), object_(std::move(object)), memory_(std::move(memory)) {}
   DWORD waitFor(DWORD milliseconds) override;
   // Takes ownership for a creator that asked for it; the state is fresh, so it never blocks.
   void takeInitialOwnership();
@@ -58,7 +60,8 @@ class MutexObject : public KernelObject, public Waitable {
 
  private:
   MutexState* state_;
-  std::shared_ptr<void> keepAlive_;
+  std::shared_ptr<void> object_;
+  std::shared_ptr<void> memory_;
 };
 
 class EventObject : public KernelObject, public Waitable {

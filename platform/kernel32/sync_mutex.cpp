@@ -1,5 +1,7 @@
 #include <cerrno>
+#include <mutex>
 #include <new>
+#include <random>
 #include <unordered_map>
 
 #include <ombrin/trace.h>
@@ -12,14 +14,15 @@ namespace {
 
 struct Owned {
   DWORD count;
-  std::shared_ptr<void> keepAlive;
+  MutexState* lockedAt;  // robust locks are released through the address they were taken at
+  std::shared_ptr<void> memory;
 };
 
 // The mutexes a thread owns, with Windows' recursion counts. A thread that ends while it
 // still owns some leaves them abandoned: the next waiter gets WAIT_ABANDONED and ownership.
 // (A process that dies is covered by the robust mutex itself.)
 struct Ownership {
-  std::unordered_map<MutexState*, Owned> held;
+  std::unordered_map<std::uint64_t, Owned> held;  // by identity
   Ownership() = default;
   Ownership(const Ownership&) = delete;
   Ownership& operator=(const Ownership&) = delete;
@@ -27,9 +30,9 @@ struct Ownership {
   void abandonAll() {
     auto owned = std::move(held);
     held.clear();
-    for (auto& [state, entry] : owned) {
-      state->abandoned.store(1);
-      ::pthread_mutex_unlock(&state->lock);
+    for (auto& [identity, entry] : owned) {
+      entry.lockedAt->abandoned.store(1);
+      ::pthread_mutex_unlock(&entry.lockedAt->lock);
     }
   }
 };
@@ -39,8 +42,15 @@ Ownership& ownership() {
   return mine;
 }
 
-void adopt(MutexState* state, const std::shared_ptr<void>& keepAlive) {
-  ownership().held.emplace(state, Owned{1, keepAlive});
+void adopt(MutexState* state, const std::shared_ptr<void>& memory) {
+  ownership().held.emplace(state->identity, Owned{1, state, memory});
+}
+
+std::uint64_t newIdentity() {
+  static std::mutex mutex;
+  static std::random_device device;
+  std::lock_guard lock(mutex);
+  return (static_cast<std::uint64_t>(device()) << 32) ^ device();
 }
 
 }  // namespace
@@ -55,11 +65,12 @@ void initMutexState(MutexState* state) {
   ::pthread_mutex_init(&state->lock, &attributes);
   ::pthread_mutexattr_destroy(&attributes);
   new (&state->abandoned) std::atomic<std::uint32_t>(0);
+  state->identity = newIdentity();
 }
 
 DWORD MutexObject::waitFor(DWORD milliseconds) {
   auto& held = ownership().held;
-  if (auto it = held.find(state_); it != held.end()) {
+  if (auto it = held.find(state_->identity); it != held.end()) {
     ++it->second.count;
     return WAIT_OBJECT_0;
   }
@@ -82,25 +93,26 @@ DWORD MutexObject::waitFor(DWORD milliseconds) {
     return WAIT_FAILED;
   }
   if (state_->abandoned.exchange(0) != 0) result = WAIT_ABANDONED;
-  adopt(state_, keepAlive_);
+  adopt(state_, memory_);
   return result;
 }
 
 void MutexObject::takeInitialOwnership() {
   ::pthread_mutex_lock(&state_->lock);
-  adopt(state_, keepAlive_);
+  adopt(state_, memory_);
 }
 
-void MutexObject::adoptLocked() { adopt(state_, keepAlive_); }
+void MutexObject::adoptLocked() { adopt(state_, memory_); }
 
 bool MutexObject::release() {
   auto& held = ownership().held;
-  auto it = held.find(state_);
+  auto it = held.find(state_->identity);
   if (it == held.end()) return false;
   if (--it->second.count == 0) {
-    auto keepAlive = std::move(it->second.keepAlive);  // unmapped only after the unlock
+    auto memory = std::move(it->second.memory);  // unmapped only after the unlock
+    MutexState* lockedAt = it->second.lockedAt;
     held.erase(it);
-    ::pthread_mutex_unlock(&state_->lock);
+    ::pthread_mutex_unlock(&lockedAt->lock);
   }
   return true;
 }
@@ -122,7 +134,7 @@ extern "C" HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner,
   if (lpName == nullptr || *lpName == '\0') {
     auto block = std::make_shared<MutexState>();
     initMutexState(block.get());
-    auto mutex = std::make_shared<MutexObject>(block.get(), block);
+    auto mutex = std::make_shared<MutexObject>(block.get(), block, block);
     if (bInitialOwner) mutex->takeInitialOwnership();
     HANDLE handle = publish(mutex);
     SetLastError(ERROR_SUCCESS);
@@ -144,7 +156,7 @@ extern "C" HANDLE WINAPI CreateMutexA(LPSECURITY_ATTRIBUTES, BOOL bInitialOwner,
     OMBRIN_TRACE("sync", "CreateMutexA(%d, \"%s\") -> NULL, error %u", bInitialOwner, lpName, opened.error);
     return HANDLE{};
   }
-  auto mutex = std::make_shared<MutexObject>(static_cast<MutexState*>(opened.state), opened.object);
+  auto mutex = std::make_shared<MutexObject>(static_cast<MutexState*>(opened.state), opened.object, opened.memory);
   // The creator of a new mutex may own it from the start; an existing one is only opened.
   if (owner && !opened.existed) mutex->adoptLocked();
   HANDLE handle = publish(mutex);
@@ -166,7 +178,8 @@ extern "C" HANDLE WINAPI OpenMutexA(DWORD dwDesiredAccess, BOOL, LPCSTR lpName) 
     OMBRIN_TRACE("sync", "OpenMutexA(%#x, \"%s\") -> NULL, error %u", dwDesiredAccess, text(lpName), opened.error);
     return HANDLE{};
   }
-  HANDLE handle = publish(std::make_shared<MutexObject>(static_cast<MutexState*>(opened.state), opened.object));
+  HANDLE handle =
+      publish(std::make_shared<MutexObject>(static_cast<MutexState*>(opened.state), opened.object, opened.memory));
   OMBRIN_TRACE("sync", "OpenMutexA(%#x, \"%s\") -> %#x", dwDesiredAccess, lpName, handle.value);
   return handle;
 }

@@ -1,0 +1,2 @@
+// A module without DllMain.
+extern "C" int plainAnswer() { return 7; }
