@@ -39,12 +39,10 @@ struct Loader {
   std::shared_ptr<Module> program;
 };
 
-void unloadAll();
-
 Loader& loader() {
   static Loader l;
   static const bool registered = [] {
-    machine::onReset(unloadAll);
+    machine::onReset(detachAll);
     return true;
   }();
   (void)registered;
@@ -125,8 +123,9 @@ DWORD dlopenError() {
   return ERROR_BAD_EXE_FORMAT;
 }
 
-// As at the end of a process: every module is told, last loaded first, and unloaded.
-void unloadAll() {
+}  // namespace
+
+void detachAll() {
   auto& l = loader();
   std::lock_guard lock(l.mutex);
   auto modules = l.loaded;
@@ -143,8 +142,6 @@ void unloadAll() {
   l.program.reset();
   l.table.clear();
 }
-
-}  // namespace
 
 void* hostHandle(HMODULE handle) {
   std::lock_guard lock(loader().mutex);

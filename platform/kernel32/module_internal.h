@@ -22,6 +22,10 @@ bool hasDirectory(std::string_view name);
 // Windows directory, never the current directory. nullopt when there is no such file.
 std::optional<std::filesystem::path> findModuleFile(const std::string& name);
 
+// Tells every loaded module that the process ends (DllMain with DLL_PROCESS_DETACH and a
+// non-null lpvReserved, last loaded first) and unloads them.
+void detachAll();
+
 // The program's file on the host (/proc/self/exe).
 std::filesystem::path programFile();
 

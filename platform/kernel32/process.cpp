@@ -8,6 +8,7 @@
 #include <ombrin/trace.h>
 #include <win32/winbase.h>
 
+#include "module_internal.h"
 #include "sync_internal.h"
 
 namespace {
@@ -52,5 +53,6 @@ extern "C" HANDLE WINAPI GetCurrentProcess() { return HANDLE{ombrin::sync::kCurr
 
 extern "C" [[noreturn]] void WINAPI ExitProcess(UINT uExitCode) {
   OMBRIN_TRACE("sync", "ExitProcess(%u)", uExitCode);
+  ombrin::modules::detachAll();  // as Windows tells every module that the process ends
   std::exit(static_cast<int>(uExitCode));
 }

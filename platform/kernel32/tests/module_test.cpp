@@ -235,6 +235,15 @@ TEST_F(ModuleTest, TheProgramAndTheLibrariesItWasLinkedWith) {
   EXPECT_STREQ(sentinel, "abc");
 }
 
+TEST_F(ModuleTest, ExitProcessTellsTheModulesAndTracesShowTheLoader) {
+  install(machine_, "probe.dll", "C:\\WINDOWS\\SYSTEM\\probe.dll");
+  auto result = ombrin::test::run({(buildDir() / "tests" / "module_host").string(), "probe", "exit"},
+                                  {"OMBRIN_TRACE=module"});
+  EXPECT_EQ(result.exitCode, 5);
+  EXPECT_EQ(takeLog(), "attach 0 C:\\WINDOWS\\SYSTEM\\probe.dll\ndetach 1 C:\\WINDOWS\\SYSTEM\\probe.dll\n");
+  EXPECT_NE(result.err.find("trace:module:LoadLibraryA(\"probe\") -> 0x"), std::string::npos) << result.err;
+}
+
 TEST_F(ModuleTest, ResetUnloadsAsAProcessEnd) {
   install(machine_, "probe.dll", "C:\\WINDOWS\\SYSTEM\\probe.dll");
   ASSERT_TRUE(LoadLibraryA("probe.dll"));

@@ -141,7 +141,9 @@ TEST_F(SyncNamedTest, AnotherProcessSeesAndSignalsTheObjects) {
   EXPECT_EQ(finish(waiter), 0) << "the child woke up on our SetEvent";
 
   CloseHandle(event);
-  EXPECT_EQ(run({child(), "create-event", "QV5530GEQ"}).out, "new\n") << "gone with its last holder";
+  auto traced = run({child(), "create-event", "QV5530GEQ"}, {"OMBRIN_TRACE=sync"});
+  EXPECT_EQ(traced.out, "new\n") << "gone with its last holder";
+  EXPECT_NE(traced.err.find("trace:sync:CreateEventA(1, 0, \"QV5530GEQ\") -> 0x"), std::string::npos) << traced.err;
   EXPECT_EQ(run({child(), "create-event", "QV5530GEQ"}).out, "new\n") << "a holder that ended let it go";
 }
 
