@@ -1,0 +1,81 @@
+// Several processes of one machine share the registry: writers wait for each other, and a
+// writer killed in the middle of a call leaves the registry as before or after that call.
+#include <chrono>
+#include <csignal>
+#include <random>
+#include <string>
+#include <thread>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "registry_fixture.h"
+
+extern char** environ;
+
+using namespace regtest;
+
+namespace {
+
+pid_t spawn(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  EXPECT_EQ(posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0) << args[0];
+  return pid;
+}
+
+int waitFor(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+std::string writer() { return (ombrin::test::buildDir() / "tests" / "reg_writer").string(); }
+
+DWORD generationOf(int index) {
+  char path[64];
+  std::snprintf(path, sizeof path, "Software\\Atomic\\K%03d", index);
+  HKEY key{};
+  if (open(HKEY_LOCAL_MACHINE, path, key, KEY_READ) != ERROR_SUCCESS) return 0;
+  DWORD generation = 0, size = sizeof generation;
+  EXPECT_EQ(RegQueryValueExA(key, "Gen", nullptr, nullptr, reinterpret_cast<BYTE*>(&generation), &size),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+  return generation;
+}
+
+}  // namespace
+
+TEST_F(RegistryTest, TwoProcessesWritingTheSameKeyAtOnceBothSucceed) {
+  pid_t a = spawn({writer(), "set", "Software\\Shared", "a", "150"});
+  pid_t b = spawn({writer(), "set", "Software\\Shared", "b", "150"});
+  EXPECT_EQ(waitFor(a), 0);
+  EXPECT_EQ(waitFor(b), 0);
+  HKEY key{};
+  ASSERT_EQ(open(HKEY_LOCAL_MACHINE, "Software\\Shared", key), ERROR_SUCCESS);
+  EXPECT_EQ(valueNames(key).size(), 300u);
+  EXPECT_EQ(subkeys(key).size(), 300u);
+  RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, AWriterKilledMidCallLeavesACompleteGeneration) {
+  std::mt19937 random(std::random_device{}());
+  for (int round = 0; round < 3; ++round) {
+    pid_t child = spawn({writer(), "import-loop"});
+    // Wait until the first generation is in, then kill at a random moment of a later one.
+    for (int i = 0; i < 1000 && generationOf(299) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(5, 150)(random)));
+    ::kill(child, SIGKILL);
+    EXPECT_EQ(waitFor(child), 128 + SIGKILL);
+
+    DWORD first = generationOf(0);
+    ASSERT_NE(first, 0u);
+    for (int i = 1; i < 300; ++i) ASSERT_EQ(generationOf(i), first) << "key " << i << " in round " << round;
+  }
+  // The registry stays writable after the crash.
+  HKEY key = create(HKEY_LOCAL_MACHINE, "Software\\Atomic\\After");
+  setDword(key, "Ok", 1);
+  RegCloseKey(key);
+}
