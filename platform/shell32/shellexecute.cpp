@@ -28,10 +28,9 @@ bool isProgram(const std::filesystem::path& host) {
 int errnoToResult(int error) {
   switch (error) {
     case ENOENT: return SE_ERR_FNF;
-    case EACCES:
     case EPERM: return SE_ERR_ACCESSDENIED;
     case ENOMEM: return SE_ERR_OOM;
-    default: return ERROR_BAD_FORMAT;  // not a program this machine can run
+    default: return ERROR_BAD_FORMAT;  // not a program this machine can run (no host program, not executable)
   }
 }
 

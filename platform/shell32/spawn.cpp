@@ -1,9 +1,11 @@
 #include "spawn.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 
+#include <dlfcn.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -38,6 +40,19 @@ Children& children() {
   return state;
 }
 
+// Machine programs are host programs built on this platform library: they are given the
+// directory of the one that starts them, wherever in the machine they lie.
+std::string libraryPathVariable() {
+  Dl_info info{};
+  std::string dir;
+  if (::dladdr(reinterpret_cast<void*>(&spawnProgram), &info) != 0 && info.dli_fname != nullptr)
+    dir = std::filesystem::path(info.dli_fname).parent_path().string();
+  const char* inherited = std::getenv("LD_LIBRARY_PATH");
+  std::string value = dir;
+  if (inherited != nullptr && *inherited != '\0') value += (value.empty() ? "" : ":") + std::string(inherited);
+  return "LD_LIBRARY_PATH=" + value;
+}
+
 }  // namespace
 
 int spawnProgram(const std::filesystem::path& program, const std::vector<std::string>& args,
@@ -45,10 +60,13 @@ int spawnProgram(const std::filesystem::path& program, const std::vector<std::st
   children().reapFinished();
 
   std::string machineVariable = "OMBRIN_MACHINE=" + machine::current().root().string();
+  std::string libraryVariable = libraryPathVariable();
   std::vector<char*> envp;
   for (char** e = environ; e != nullptr && *e != nullptr; ++e)
-    if (std::strncmp(*e, "OMBRIN_MACHINE=", 15) != 0) envp.push_back(*e);
+    if (std::strncmp(*e, "OMBRIN_MACHINE=", 15) != 0 && std::strncmp(*e, "LD_LIBRARY_PATH=", 16) != 0)
+      envp.push_back(*e);
   envp.push_back(machineVariable.data());
+  envp.push_back(libraryVariable.data());
   envp.push_back(nullptr);
 
   std::string programText = program.string();
