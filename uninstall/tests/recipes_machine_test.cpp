@@ -1,6 +1,7 @@
 // Each recipe against a machine provisioned with the editions it removes and their unrelated
 // neighbours, on Windows 95 and 98: the registry and drive C: afterwards must be exactly what was
 // there before, less what the recipe takes away; a second run changes nothing.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -152,6 +153,10 @@ struct Param {
   WindowsVersion windows;
 };
 
+void PrintTo(const Param& param, std::ostream* out) {
+  *out << Cases()[param.index].name << (param.windows == WindowsVersion::Win95 ? " on 95" : " on 98");
+}
+
 class RecipeOnMachine : public ::testing::TestWithParam<Param> {};
 
 TEST_P(RecipeOnMachine, TakesExactlyItsTracesAndASecondRunChangesNothing) {
@@ -180,9 +185,43 @@ std::vector<Param> AllParams() {
 }
 
 INSTANTIATE_TEST_SUITE_P(Editions, RecipeOnMachine, ::testing::ValuesIn(AllParams()),
-                         [](const ::testing::TestParamInfo<Param>& info) {
-                           return std::string(Cases()[info.param.index].name) +
-                                  (info.param.windows == WindowsVersion::Win95 ? "_Win95" : "_Win98");
+                         [](const ::testing::TestParamInfo<Param>& param) {
+                           return std::string(Cases()[param.param.index].name) +
+                                  (param.param.windows == WindowsVersion::Win95 ? "_Win95" : "_Win98");
                          });
+
+}  // namespace
+
+namespace {
+
+using namespace unombrin::testing;
+using ombrin::machine::WindowsVersion;
+
+const std::vector<std::string> kAllModemEditions = {"combined", "modem-new", "modem-old", "oem", "tellicor-isa",
+                                                    "tellicor-pci"};
+
+class NtMachine : public ::testing::TestWithParam<WindowsVersion> {};
+
+// The guards keep every recipe off the NT family, whatever traces the machine carries.
+TEST_P(NtMachine, SelectionsAndGuardsLeaveEverything) {
+  ombrin::test::TempMachine machine(GetParam(), kAllModemEditions);
+  Snapshot before = TakeSnapshot();
+  ASSERT_TRUE(before.count(KeyEntry("System\\CurrentControlSet\\Services\\KMP4MODM")));
+  Uninstaller engine;
+  engine.RemoveAll();
+  engine.RemoveAllButSet3();
+  engine.RemoveProductSet1IfWin9x();
+  engine.RemoveProductSet2IfWin9x();
+  engine.RemoveProductSet3IfWin9x();
+  engine.RemoveSetupDevicesIfWin9x();
+  engine.RemoveCombinedEditionIfWin9x();
+  engine.RemoveModemNewBoardIfWin9x();
+  engine.RemoveModemOldBoardIfWin9x();
+  Snapshot after = TakeSnapshot();
+  EXPECT_EQ(after, before) << Differences(before, after);
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, NtMachine,
+                         ::testing::Values(WindowsVersion::Nt4, WindowsVersion::Win2000, WindowsVersion::WinXp));
 
 }  // namespace
