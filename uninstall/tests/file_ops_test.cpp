@@ -92,6 +92,7 @@ TEST_F(RemoveFiles, AFileInUseIsReportedAndTheRestGoes) {
 // wider) pattern: nothing is searched.
 TEST_F(RemoveFiles, AnOverlongSearchPathSearchesNothing) {
   std::string directory = "C:\\WINDOWS\\" + std::string(219, 'd');
+  fs::create_directories(host(directory));
   write(directory + "\\q");
   engine.RemoveFiles(directory.c_str(), std::string("q" + std::string(30, '*')).c_str());
   EXPECT_TRUE(exists(directory + "\\q"));

@@ -111,6 +111,7 @@ class Program : public ::testing::Test {
   static constexpr const char* kIniLine = "device=telvcd.vxd\r\n";
 
   void Prepare(WindowsVersion version, bool values = true) {
+    machine_.reset();  // first: a machine going away clears the process's machine
     machine_ = std::make_unique<ombrin::test::TempMachine>(version, std::vector<std::string>{});
     if (values) {
       SetValue(kUninstallKey, "WarningString", kWarning);

@@ -18,7 +18,9 @@ TEST(MappedFileCapacity, IsTheNextMultipleOfTheStepAboveTheSize) {
     DWORD size, capacity;
   } cases[] = {
       {0, kStep}, {1, kStep}, {kStep - 1, kStep}, {kStep, 2 * kStep}, {5 * kStep + 7, 6 * kStep},
-      {0xFFFFFFFFu - kStep, 0},  // the next multiple does not fit into 32 bits
+      {43690 * kStep - 1, 43690 * kStep},  // the last multiple below 2^32
+      {43690 * kStep, 0},                  // the next one does not fit into 32 bits
+      {0xFFFFFFFFu, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(MappedFile::CapacityFor(c.size), c.capacity) << c.size;
 }

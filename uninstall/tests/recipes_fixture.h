@@ -171,6 +171,19 @@ inline Snapshot ExpectedAfter(const Snapshot& before, const Expectation& expect,
   return after;
 }
 
+// The traces a case expects to go must be there before, or the comparison proves nothing.
+inline std::string MissingTraces(const Snapshot& before, const Expectation& expect, bool win95) {
+  std::string windowsDir = ombrin::machine::current().windowsDirectory();
+  std::string missing;
+  for (const Traces* traces : expect.goneWhole)
+    for (const auto& item : ItemsOf(*traces, win95)) {
+      bool there = std::any_of(before.begin(), before.end(),
+                               [&](const auto& entry) { return Covers(item, entry.first, windowsDir); });
+      if (!there) missing += std::string("  not installed: ") + item.path + (item.name ? std::string(" ") + item.name : "") + "\n";
+    }
+  return missing;
+}
+
 // Lists the differences one per line, so a failure says which entries went or stayed wrongly.
 inline std::string Differences(const Snapshot& expected, const Snapshot& actual) {
   std::string out;

@@ -164,6 +164,7 @@ TEST_P(RecipeOnMachine, TakesExactlyItsTracesAndASecondRunChangesNothing) {
   bool win95 = GetParam().windows == WindowsVersion::Win95;
   ombrin::test::TempMachine machine(GetParam().windows, c.editions);
   Snapshot before = TakeSnapshot();
+  ASSERT_EQ(MissingTraces(before, c.expect, win95), "");
   ASSERT_NE(before.find(FileEntry("C:\\WINDOWS\\system.ini"))->second.find("device=telvcd.vxd\r\n"),
             std::string::npos);
 

@@ -46,10 +46,10 @@ TEST_F(RegistryOps, HiveNames) {
 }
 
 TEST_F(RegistryOps, RemoveKeysByNameTakesAdjacentMatchesAndKeepsOtherCase) {
-  for (const char* name : {"VEN_1FA3&DEV_0003", "VEN_1FA3&DEV_5503", "ven_1fa3&dev_0003", "VEN_8086&DEV_1234"})
+  for (const char* name : {"VEN_1FA3&DEV_0003", "VEN_1FA3&DEV_5503", "ven_1fa3&dev_0004", "VEN_8086&DEV_1234"})
     CreateKey(std::string("Enum\\PCI\\") + name + "\\Instance");
   engine.RemoveKeysByName(HKEY_LOCAL_MACHINE, "Enum\\PCI", "VEN_1FA3");
-  EXPECT_THAT(Subkeys("Enum\\PCI"), ElementsAre("ven_1fa3&dev_0003", "VEN_8086&DEV_1234"));
+  EXPECT_THAT(Subkeys("Enum\\PCI"), ElementsAre("ven_1fa3&dev_0004", "VEN_8086&DEV_1234"));
   EXPECT_THAT(CapturedLines(), ElementsAre("--Removed key 'HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_1FA3&DEV_0003'",
                                            "--Removed key 'HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_1FA3&DEV_5503'"));
 }
