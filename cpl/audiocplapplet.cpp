@@ -13,11 +13,13 @@ namespace {
 
 constexpr const char* kCustomizationKey = "Software\\Dravel\\Ombrin\\QV5510\\Customization";
 
-// Copies a text that already fits the field (both buffers have the field's size).
+// Copies a text into a field of its own size, the rest of the field cleared, so that nothing
+// of the applet's stack travels to the caller.
 template <std::size_t N>
 void copyField(CHAR (&field)[N], const char (&text)[N]) {
-  std::memcpy(field, text, N);
-  field[N - 1] = '\0';
+  std::size_t length = strnlen(text, N - 1);
+  std::memcpy(field, text, length);
+  std::memset(field + length, 0, N - length);
 }
 
 }  // namespace
