@@ -42,7 +42,7 @@ struct Loader {
 Loader& loader() {
   static Loader l;
   static const bool registered = [] {
-    machine::onReset(detachAll);
+    machine::onReset([] { detachAll(true); });
     return true;
   }();
   (void)registered;
@@ -125,18 +125,21 @@ DWORD dlopenError() {
 
 }  // namespace
 
-void detachAll() {
+void detachAll(bool unload) {
   auto& l = loader();
   std::lock_guard lock(l.mutex);
   auto modules = l.loaded;
   for (auto it = modules.rbegin(); it != modules.rend(); ++it) {
-    auto& module = *it;
+    const auto& module = *it;
+    // Another module's DllMain may have freed this one meanwhile.
+    if (std::find(l.loaded.begin(), l.loaded.end(), module) == l.loaded.end()) continue;
     if (!module->pinned && module->references > 0) {
       module->references = 0;
       if (module->main) module->main(module->handle, DLL_PROCESS_DETACH, reinterpret_cast<LPVOID>(1));
     }
-    ::dlclose(module->dl);
   }
+  if (!unload) return;
+  for (const auto& module : l.loaded) ::dlclose(module->dl);
   if (l.program) ::dlclose(l.program->dl);
   l.loaded.clear();
   l.program.reset();

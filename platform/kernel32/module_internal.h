@@ -23,8 +23,9 @@ bool hasDirectory(std::string_view name);
 std::optional<std::filesystem::path> findModuleFile(const std::string& name);
 
 // Tells every loaded module that the process ends (DllMain with DLL_PROCESS_DETACH and a
-// non-null lpvReserved, last loaded first) and unloads them.
-void detachAll();
+// non-null lpvReserved, last loaded first); with `unload` also unloads them and forgets every
+// module handle, as a fresh process would start.
+void detachAll(bool unload);
 
 // The program's file on the host (/proc/self/exe).
 std::filesystem::path programFile();

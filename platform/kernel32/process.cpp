@@ -53,6 +53,6 @@ extern "C" HANDLE WINAPI GetCurrentProcess() { return HANDLE{ombrin::sync::kCurr
 
 extern "C" [[noreturn]] void WINAPI ExitProcess(UINT uExitCode) {
   OMBRIN_TRACE("sync", "ExitProcess(%u)", uExitCode);
-  ombrin::modules::detachAll();  // as Windows tells every module that the process ends
+  ombrin::modules::detachAll(false);  // as Windows tells every module that the process ends
   std::exit(static_cast<int>(uExitCode));
 }

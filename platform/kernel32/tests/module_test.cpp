@@ -146,6 +146,11 @@ TEST_F(ModuleTest, DllMainMayLoadOtherModules) {
   EXPECT_TRUE(GetModuleHandleA("plain.dll")) << "loaded by the probe's DllMain";
   EXPECT_TRUE(FreeLibrary(probe));
   EXPECT_FALSE(GetModuleHandleA("plain.dll")) << "freed by the probe's DllMain";
+
+  ASSERT_TRUE(LoadLibraryA("probe.dll"));
+  takeLog();
+  ombrin::machine::resetCurrent();  // the probe, told last, frees plain.dll that was told first
+  EXPECT_EQ(takeLog(), "detach 1 C:\\WINDOWS\\SYSTEM\\probe.dll\n");
 }
 
 TEST_F(ModuleTest, ARefusingDllMainFailsTheLoad) {
