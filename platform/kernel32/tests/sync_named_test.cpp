@@ -187,6 +187,14 @@ TEST_F(SyncNamedTest, AProcessThatDiesHoldingTheMutexAbandonsIt) {
   CloseHandle(fresh);
 }
 
+TEST_F(SyncNamedTest, ProcessesCreatingAndClosingOneNameAtOnce) {
+  // Objects come and go under the feet of the others: each must always get a working one.
+  std::vector<pid_t> children;
+  for (int i = 0; i < 4; ++i) children.push_back(start({"churn", "churned", "200"}));
+  for (pid_t child : children) EXPECT_EQ(finish(child), 0);
+  EXPECT_TRUE(fs::is_empty(machine_.root() / "run" / "objects"));
+}
+
 TEST_F(SyncNamedTest, TheLastCloseLeavesNothingBehind) {
   HANDLE event = CreateEventA(nullptr, TRUE, TRUE, "survivor");
   ASSERT_TRUE(event);

@@ -7,8 +7,11 @@
 //   sync_child set-event NAME           opens the event and sets it
 //   sync_child wait-event NAME          exits 0 when the event is signalled (3 when it never is)
 //   sync_child create-mutex NAME        prints "exists", "new" or "error N"
+//   sync_child churn NAME COUNT         creates, uses and closes the named mutex COUNT times
+//                                       (exits 0 when every round worked)
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -46,6 +49,17 @@ void report(HANDLE handle) {
     std::printf("%s\n", GetLastError() == ERROR_ALREADY_EXISTS ? "exists" : "new");
 }
 
+int churn(const char* name, int rounds) {
+  for (int round = 0; round < rounds; ++round) {
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, name);
+    if (!mutex) return 2;
+    DWORD result = WaitForSingleObject(mutex, kPatience);
+    if (result != WAIT_OBJECT_0 || !ReleaseMutex(mutex)) return 3;
+    if (!CloseHandle(mutex)) return 4;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +68,7 @@ int main(int argc, char** argv) {
   const char* name = argv[2];
   if (command == "hold-and-exit" && argc == 4) return holdAndExit(name, argv[3]);
   if (command == "hold-until" && argc == 5) return holdUntil(name, argv[3], argv[4]);
+  if (command == "churn" && argc == 4) return churn(name, std::atoi(argv[3]));
   if (command == "create-event") {
     report(CreateEventA(nullptr, TRUE, FALSE, name));
     return 0;
