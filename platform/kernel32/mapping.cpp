@@ -1,7 +1,8 @@
 // File mapping: CreateFileMappingA, MapViewOfFile, UnmapViewOfFile, FlushViewOfFile.
 //
-// A mapping keeps its file open, and a view keeps its mapping, as sections do on Windows, so
-// handles may be closed in any order. Views are real shared mappings of the host file.
+// A view keeps its mapping, and a mapping its file, as sections do on Windows, so handles may
+// be closed in any order; the file's sharing ends with its last file handle all the same.
+// Views are real shared mappings of the host file.
 #include <cerrno>
 #include <cstdint>
 #include <map>
@@ -27,19 +28,18 @@ constexpr std::uint64_t kAllocationGranularity = 65536;
 
 class MappingObject : public KernelObject {
  public:
-  MappingObject(std::shared_ptr<FileObject> file, int fd, std::uint64_t size, DWORD protection)
-      : KernelObject(Kind::Mapping), file_(std::move(file)), fd_(fd), size_(size), protection_(protection) {}
-  ~MappingObject() override {
-    if (!file_) ::close(fd_);  // the anonymous memory this mapping made
-  }
+  // Takes over `fd`: the mapping's own descriptor of the file, or of anonymous memory.
+  MappingObject(int fd, bool backedByFile, std::uint64_t size, DWORD protection)
+      : KernelObject(Kind::Mapping), fd_(fd), backedByFile_(backedByFile), size_(size), protection_(protection) {}
+  ~MappingObject() override { ::close(fd_); }
   int fd() const { return fd_; }
   std::uint64_t size() const { return size_; }
   bool writable() const { return protection_ == PAGE_READWRITE; }
-  bool backedByFile() const { return file_ != nullptr; }
+  bool backedByFile() const { return backedByFile_; }
 
  private:
-  std::shared_ptr<FileObject> file_;
   int fd_;
+  bool backedByFile_;
   std::uint64_t size_;
   DWORD protection_;
 };
@@ -137,7 +137,7 @@ HANDLE createMapping(HANDLE file, DWORD protect, std::uint64_t size, LPCSTR name
       return HANDLE{};
     }
     error = 0;
-    return kernelHandles().insert(std::make_shared<MappingObject>(nullptr, fd, size, protection));
+    return kernelHandles().insert(std::make_shared<MappingObject>(fd, false, size, protection));
   }
   auto object = kernelObject<FileObject>(file, KernelObject::Kind::File);
   if (!object) {
@@ -173,9 +173,15 @@ HANDLE createMapping(HANDLE file, DWORD protect, std::uint64_t size, LPCSTR name
       return HANDLE{};
     }
   }
-  int fd = object->fd();
+  // A descriptor of its own, which holds none of the file handle's sharing.
+  int fd = ::open(files::fdPath(object->fd()).c_str(), (wantsWrite ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) fd = ::fcntl(object->fd(), F_DUPFD_CLOEXEC, 0);
+  if (fd < 0) {
+    error = files::errorFromErrno(errno);
+    return HANDLE{};
+  }
   error = 0;
-  return kernelHandles().insert(std::make_shared<MappingObject>(std::move(object), fd, size, protection));
+  return kernelHandles().insert(std::make_shared<MappingObject>(fd, true, size, protection));
 }
 
 void* mapView(HANDLE handle, DWORD access, std::uint64_t offset, SIZE_T bytes, DWORD& error) {
