@@ -116,6 +116,8 @@ std::shared_ptr<FileObject> openFile(const paths::Resolved& path, DWORD desiredA
     error = ERROR_ACCESS_DENIED;
     return nullptr;
   }
+  // Windows 95/98/ME know no delete sharing: any open handle keeps its file from being deleted.
+  if (!machine::current().profile().isNt()) shareMode &= ~static_cast<DWORD>(FILE_SHARE_DELETE);
   const int dataMode = (access & kAccessWrite) ? O_RDWR : O_RDONLY;
   int fd = -1;
   DWORD success = 0;

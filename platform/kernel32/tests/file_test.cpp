@@ -1,3 +1,5 @@
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -8,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ombrin/trace.h>
 #include <win32/windows.h>
 
 #include "temp_machine.h"
@@ -355,11 +358,19 @@ TEST_F(Files, DeleteFile) {
   EXPECT_FALSE(DeleteFileA(kFile));
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-  // An open handle that shares deleting lets the file go.
-  machine_.writeFile(kFile, "x");
-  HANDLE h = open(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
-  EXPECT_TRUE(DeleteFileA(kFile));
-  CloseHandle(h);
+  // On NT an open handle that shares deleting lets the file go; Windows 9x has no such sharing.
+  struct Case {
+    machine::WindowsVersion windows;
+    BOOL deleted;
+  } cases[] = {{machine::WindowsVersion::Win2000, TRUE}, {machine::WindowsVersion::Win98, FALSE}};
+  for (const auto& c : cases) {
+    machine_.setWindows(c.windows);
+    machine_.writeFile(kFile, "x");
+    HANDLE h = open(kFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
+    EXPECT_EQ(DeleteFileA(kFile), c.deleted);
+    CloseHandle(h);
+    DeleteFileA(kFile);
+  }
 }
 
 TEST_F(Files, CopyFile) {
@@ -472,6 +483,35 @@ TEST_F(Files, DevicePathsGoToTheDeviceNamespace) {
                  FILE_FLAG_DELETE_ON_CLOSE),
             INVALID_HANDLE_VALUE);
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(FileTrace, EachCallIsTracedWithItsResult) {
+  test::TempMachine machine(machine::WindowsVersion::Win98, {});
+  ::setenv("OMBRIN_TRACE", "file", 1);
+  trace::reset();
+  std::string log = (machine.root() / "trace.txt").string();
+  std::fflush(stderr);
+  int saved = ::dup(2);
+  FILE* sink = std::fopen(log.c_str(), "w");
+  ::dup2(::fileno(sink), 2);
+  HANDLE h = CreateFileA("C:\\traced.txt", GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, HANDLE{});
+  DeleteFileA("C:\\absent.txt");
+  CloseHandle(h);
+  std::fflush(stderr);
+  ::dup2(saved, 2);
+  ::close(saved);
+  std::fclose(sink);
+  ::unsetenv("OMBRIN_TRACE");
+  trace::reset();
+  std::ifstream in(log);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("trace:file:CreateFileA(\"C:\\traced.txt\""), std::string::npos) << text;
+  EXPECT_NE(text.find("trace:file:DeleteFileA(\"C:\\absent.txt\") -> FALSE, error 2"), std::string::npos) << text;
+  EXPECT_NE(text.find("trace:file:CloseHandle("), std::string::npos) << text;
 }
 
 }  // namespace
