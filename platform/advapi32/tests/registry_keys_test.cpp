@@ -2,6 +2,7 @@
 #include <string>
 
 #include <ombrin/machine.h>
+#include <ombrin/trace.h>
 
 #include "registry_fixture.h"
 
@@ -259,4 +260,18 @@ TEST_F(RegistryTest, AMachineResetClosesHandlesAndKeepsTheData) {
   EXPECT_EQ(RegQueryValueExA(key, "Value", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size), ERROR_SUCCESS);
   EXPECT_EQ(value, 5u);
   RegCloseKey(key);
+}
+
+TEST_F(RegistryTest, TracingShowsEachCallWithItsResult) {
+  ::setenv("OMBRIN_TRACE", "reg", 1);
+  ombrin::trace::reset();
+  testing::internal::CaptureStderr();
+  HKEY key{};
+  RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Absent", 0, KEY_READ, &key);
+  RegQueryValueExA(HKEY_LOCAL_MACHINE, "Missing", nullptr, nullptr, nullptr, nullptr);
+  auto trace = testing::internal::GetCapturedStderr();
+  ::unsetenv("OMBRIN_TRACE");
+  ombrin::trace::reset();
+  EXPECT_NE(trace.find("trace:reg:RegOpenKeyExA(0x80000002, \"Software\\Absent\") -> 2"), std::string::npos) << trace;
+  EXPECT_NE(trace.find("trace:reg:RegQueryValueExA(0x80000002, \"Missing\""), std::string::npos) << trace;
 }
