@@ -125,7 +125,7 @@ extern "C" DWORD WINAPI GetFileSize(HANDLE hFile, LPDWORD lpFileSizeHigh) {
     OMBRIN_TRACE("file", "GetFileSize(%#x) -> INVALID_FILE_SIZE, error %u", hFile.value, GetLastError());
     return INVALID_FILE_SIZE;
   }
-  auto size = static_cast<std::uint64_t>(st.st_size);
+  auto size = file->isDirectory() ? 0 : static_cast<std::uint64_t>(st.st_size);
   if (lpFileSizeHigh) *lpFileSizeHigh = static_cast<DWORD>(size >> 32);
   auto low = static_cast<DWORD>(size & 0xFFFFFFFFu);
   // A size whose low part looks like the failure value is told apart by the last error.

@@ -181,6 +181,10 @@ TEST_F(Files, InvalidHandles) {
   EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_HANDLE));
   EXPECT_EQ(high, kSentinel);
 
+  // The current-process and current-thread pseudo handles close without effect.
+  EXPECT_TRUE(CloseHandle(HANDLE{0xFFFFFFFFu}));
+  EXPECT_TRUE(CloseHandle(HANDLE{0xFFFFFFFEu}));
+
   // A handle is gone once closed.
   HANDLE h = open(kFile, GENERIC_WRITE, 0, CREATE_ALWAYS);
   ASSERT_TRUE(CloseHandle(h));
