@@ -51,6 +51,16 @@ std::uint32_t RemoveTextInPlace(char* content, std::uint32_t size, const char* t
   std::uint32_t kept = 0;
   std::uint32_t matched = 0;
   for (std::uint32_t i = 0; i < searched; ++i) {
+    if (matched == 0) {
+      // Nothing of the text is pending: every byte up to the next first byte of the text is
+      // kept as it is, so move it as one block.
+      const void* hit = std::memchr(content + i, text[0], searched - i);
+      std::uint32_t next = hit ? static_cast<std::uint32_t>(static_cast<const char*>(hit) - content) : searched;
+      if (kept != i) std::memmove(content + kept, content + i, next - i);
+      kept += next - i;
+      i = next;
+      if (i == searched) break;
+    }
     char c = content[i];
     content[kept++] = c;
     matched = matcher.step(matched, c);
