@@ -35,7 +35,7 @@ const std::vector<std::string> kAllOn9x = {
     "TellicorIsaModem", "TellicorPciModem", "SetupDevices",    "CombinedEdition",
 };
 
-TEST(Engine, VersionTests) {
+TEST(UninstallerEngine, VersionTests) {
   struct Case {
     WindowsVersion version;
     bool win9x, win95;
@@ -53,7 +53,7 @@ TEST(Engine, VersionTests) {
   }
 }
 
-TEST(Engine, HoldsTheWindowsDirectory) {
+TEST(UninstallerEngine, HoldsTheWindowsDirectory) {
   for (auto version : {WindowsVersion::Win98, WindowsVersion::Nt4}) {
     ombrin::test::TempMachine machine(version, {});
     unombrin::testing::LoggingUninstaller engine;
@@ -62,7 +62,7 @@ TEST(Engine, HoldsTheWindowsDirectory) {
   }
 }
 
-TEST(Engine, SelectionsRunTheirRecipesInOrderOnWindows9x) {
+TEST(UninstallerEngine, SelectionsRunTheirRecipesInOrderOnWindows9x) {
   using Selection = void (Uninstaller::*)();
   struct Case {
     const char* name;
@@ -107,7 +107,7 @@ TEST(Engine, SelectionsRunTheirRecipesInOrderOnWindows9x) {
 
 // A host may override any step: the selections reach the override through the virtual table,
 // and so do the guards for the version test.
-TEST(Engine, GuardsAskTheVersionThroughTheVirtualTable) {
+TEST(UninstallerEngine, GuardsAskTheVersionThroughTheVirtualTable) {
   ombrin::test::TempMachine machine(WindowsVersion::Nt4, {});
   struct Pretending9x : RecordingUninstaller {
     bool IsWin9x() override { return true; }
@@ -118,7 +118,7 @@ TEST(Engine, GuardsAskTheVersionThroughTheVirtualTable) {
 
 int CountingCallback(const char*) { return 7; }
 
-TEST(Engine, LogSink) {
+TEST(UninstallerEngine, LogSink) {
   ombrin::test::TempMachine machine(WindowsVersion::Win98, {});
   Uninstaller engine;
   EXPECT_EQ(engine.Log("nobody listens"), 0);
@@ -129,7 +129,7 @@ TEST(Engine, LogSink) {
 }
 
 // Without a callback the primitives still do their work.
-TEST(Engine, WorksWithoutACallback) {
+TEST(UninstallerEngine, WorksWithoutACallback) {
   ombrin::test::TempMachine machine(WindowsVersion::Win98, {});
   machine.writeFile("C:\\WINDOWS\\SYSTEM\\qv10core.vxd", "x");
   Uninstaller engine;

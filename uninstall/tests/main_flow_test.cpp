@@ -19,7 +19,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-TEST(CommandLine, SkipsTheProgramName) {
+TEST(UninstallerCommandLine, SkipsTheProgramName) {
   struct Case {
     std::string line, arguments;
   } cases[] = {
@@ -34,7 +34,7 @@ TEST(CommandLine, SkipsTheProgramName) {
   for (auto c : cases) EXPECT_EQ(std::string(SkipProgramName(c.line.data())), c.arguments) << c.line;
 }
 
-TEST(CommandLine, KeywordsAreSubstringsAfterLowerCasing) {
+TEST(UninstallerCommandLine, KeywordsAreSubstringsAfterLowerCasing) {
   struct Case {
     std::string line;
     Selection expected;  // now, all, sndlink10, qv10setp, silent, oldBoard
@@ -79,7 +79,7 @@ class RecordingUninstaller : public Uninstaller {
   void RemoveAll() override { ran.push_back("All"); }
 };
 
-TEST(MainFlow, RemovalSequenceForEachSelection) {
+TEST(UninstallerMainFlow, RemovalSequenceForEachSelection) {
   ombrin::test::TempMachine machine(WindowsVersion::Win98, {});
   struct Case {
     const char* line;
@@ -104,7 +104,7 @@ TEST(MainFlow, RemovalSequenceForEachSelection) {
 // The program itself, run against a machine whose uninstall key holds the two texts and whose
 // new-board modem edition is installed in part: the board recipe deletes the uninstall key and
 // the system.ini line, which shows whether the removal ran.
-class Program : public ::testing::Test {
+class UninstallerProgram : public ::testing::Test {
  protected:
   static constexpr const char* kWarning = "This removes the card's software.\nContinue?";
   static constexpr const char* kTitle = "Ombrin Uninstall";
@@ -158,7 +158,7 @@ const std::string kQueryError = "Uninstall|Error while querying uninstall string
 const std::string kDone = "UnOmbrin.EXE|Uninstalled correctly.\n\nPlease restart Windows.|0x0|IDOK";
 
 // One row per line of the program's table of selections and outcomes.
-TEST_F(Program, EverySelectionShowsAndRemovesWhatItShould) {
+TEST_F(UninstallerProgram, EverySelectionShowsAndRemovesWhatItShould) {
   struct Case {
     const char* what;
     WindowsVersion version;
@@ -192,7 +192,7 @@ TEST_F(Program, EverySelectionShowsAndRemovesWhatItShould) {
   }
 }
 
-TEST_F(Program, AWarningTextLargerThanItsBufferIsUnreadable) {
+TEST_F(UninstallerProgram, AWarningTextLargerThanItsBufferIsUnreadable) {
   Prepare(WindowsVersion::Win98);
   SetValue(kUninstallKey, "WarningString", std::string(1040, 'w'));  // 1041 bytes with its end
   auto result = Run("", "IDOK,IDOK");
@@ -207,7 +207,7 @@ TEST_F(Program, AWarningTextLargerThanItsBufferIsUnreadable) {
   EXPECT_EQ(shown[1], "Ombrin Uninstall|" + std::string(1039, 'w') + "|0x1|IDCANCEL");
 }
 
-TEST_F(Program, AWarningTextOfAnotherTypeIsUsedAsText) {
+TEST_F(UninstallerProgram, AWarningTextOfAnotherTypeIsUsedAsText) {
   Prepare(WindowsVersion::Win98);
   SetValue(kUninstallKey, "WarningTitle", "Binary Title", REG_BINARY, false);
   Run("", "IDCANCEL");

@@ -15,12 +15,12 @@ using ::testing::IsEmpty;
 
 namespace {
 
-class RegistryOps : public ombrin::test::MachineTest {
+class UninstallerRegistryOps : public ombrin::test::MachineTest {
  protected:
   LoggingUninstaller engine;
 };
 
-TEST_F(RegistryOps, HiveNames) {
+TEST_F(UninstallerRegistryOps, HiveNames) {
   struct Case {
     DWORD root;
     const char* name;
@@ -45,7 +45,7 @@ TEST_F(RegistryOps, HiveNames) {
   EXPECT_EQ(std::string(small, 5), "HKEY#");
 }
 
-TEST_F(RegistryOps, RemoveKeysByNameTakesAdjacentMatchesAndKeepsOtherCase) {
+TEST_F(UninstallerRegistryOps, RemoveKeysByNameTakesAdjacentMatchesAndKeepsOtherCase) {
   for (const char* name : {"VEN_1FA3&DEV_0003", "VEN_1FA3&DEV_5503", "ven_1fa3&dev_0004", "VEN_8086&DEV_1234"})
     CreateKey(std::string("Enum\\PCI\\") + name + "\\Instance");
   engine.RemoveKeysByName(HKEY_LOCAL_MACHINE, "Enum\\PCI", "VEN_1FA3");
@@ -54,7 +54,7 @@ TEST_F(RegistryOps, RemoveKeysByNameTakesAdjacentMatchesAndKeepsOtherCase) {
                                            "--Removed key 'HKEY_LOCAL_MACHINE\\Enum\\PCI\\VEN_1FA3&DEV_5503'"));
 }
 
-TEST_F(RegistryOps, RemoveKeysByValueMatchesPlainStringsOnly) {
+TEST_F(UninstallerRegistryOps, RemoveKeysByValueMatchesPlainStringsOnly) {
   const std::string base = "System\\CurrentControlSet\\Services\\Class\\Modem";
   struct Case {
     const char* key;
@@ -86,7 +86,7 @@ TEST_F(RegistryOps, RemoveKeysByValueMatchesPlainStringsOnly) {
   EXPECT_EQ(CapturedLines().size(), 4u);
 }
 
-TEST_F(RegistryOps, RemoveSectionsByValueWithAndWithoutTheSection) {
+TEST_F(UninstallerRegistryOps, RemoveSectionsByValueWithAndWithoutTheSection) {
   for (bool removeSection : {false, true}) {
     for (const char* section : {"Enum\\MODEMWAVE\\DRV0001", "Enum\\MODEMWAVE\\DRV0002"}) {
       SetValue(std::string(section) + "\\0000", "Mfg", "Dravel");
@@ -110,7 +110,7 @@ TEST_F(RegistryOps, RemoveSectionsByValueWithAndWithoutTheSection) {
   }
 }
 
-TEST_F(RegistryOps, RemoveKeyIfNoSubkeys) {
+TEST_F(UninstallerRegistryOps, RemoveKeyIfNoSubkeys) {
   SetValue("Software\\TELLICOR", "Installed", "1");  // values do not count
   CreateKey("Software\\Busy\\Empty");
   engine.RemoveKeyIfNoSubkeys(HKEY_LOCAL_MACHINE, "Software", "TELLICOR");
@@ -123,7 +123,7 @@ TEST_F(RegistryOps, RemoveKeyIfNoSubkeys) {
   EXPECT_THAT(CapturedLines(), IsEmpty());
 }
 
-TEST_F(RegistryOps, RemoveValuesByNameTakesAdjacentValuesInEverySubkey) {
+TEST_F(UninstallerRegistryOps, RemoveValuesByNameTakesAdjacentValuesInEverySubkey) {
   const std::string prob = "System\\CurrentControlSet\\Control\\ASD\\Prob";
   for (const char* sub : {"A", "B"}) {
     for (const char* value : {"PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3", "PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01",
@@ -142,7 +142,7 @@ TEST_F(RegistryOps, RemoveValuesByNameTakesAdjacentValuesInEverySubkey) {
                                     "\\A\\PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3'");
 }
 
-TEST_F(RegistryOps, SingleDeletionsLogNothing) {
+TEST_F(UninstallerRegistryOps, SingleDeletionsLogNothing) {
   SetValue("Software\\Dravel\\Modem\\Sub\\Deeper", "v", "x");
   SetValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Tonelink", "tonelink.exe");
   SetValue("Software\\Microsoft\\Windows\\CurrentVersion\\Run", "Other", "other.exe");
@@ -158,7 +158,7 @@ TEST_F(RegistryOps, SingleDeletionsLogNothing) {
 }
 
 // On NT the platform refuses to delete a key with subkeys; the engine takes the subtree down itself.
-TEST(RegistryOpsNt, DeleteKeyRemovesTheSubtreeWhereThePlatformWillNot) {
+TEST(UninstallerRegistryOpsNt, DeleteKeyRemovesTheSubtreeWhereThePlatformWillNot) {
   ombrin::test::TempMachine machine(ombrin::machine::WindowsVersion::Nt4, {});
   SetValue("Software\\Dravel\\Ombrin\\QV5510\\Equalizer", "BandRange", "20");
   CreateKey("Software\\Dravel\\Ombrin\\QV5510\\Customization\\Deep\\Deeper");
@@ -176,7 +176,7 @@ class RefusingUninstaller : public LoggingUninstaller {
   int deleteRequests = 0;
 };
 
-TEST_F(RegistryOps, ARefusedDeletionEndsTheScanWithoutClaimingIt) {
+TEST_F(UninstallerRegistryOps, ARefusedDeletionEndsTheScanWithoutClaimingIt) {
   CreateKey("Enum\\PCI\\VEN_1FA3&DEV_0003\\A");
   CreateKey("Enum\\PCI\\VEN_1FA3&DEV_5503\\B");
   SetValue("Enum\\MODEMWAVE\\S1\\0000", "Mfg", "Dravel");
@@ -189,7 +189,7 @@ TEST_F(RegistryOps, ARefusedDeletionEndsTheScanWithoutClaimingIt) {
   EXPECT_THAT(Subkeys("Enum\\PCI"), ElementsAre("VEN_1FA3&DEV_0003", "VEN_1FA3&DEV_5503"));
 }
 
-TEST_F(RegistryOps, DisplayPathsAndOverlongLogLines) {
+TEST_F(UninstallerRegistryOps, DisplayPathsAndOverlongLogLines) {
   std::string longName(250, 'k');
   std::string path = "Software\\Dravel";
   for (int i = 0; i < 2; ++i) path += "\\" + longName;
