@@ -7,6 +7,7 @@
 
 #include <ombrin/devices.h>
 #include <ombrin/handles.h>
+#include <ombrin/trace.h>
 #include <win32/windows.h>
 
 #include "temp_machine.h"
@@ -20,12 +21,11 @@ constexpr DWORD kSetGain = CTL_CODE(FILE_DEVICE_SOUND, 0x996, METHOD_BUFFERED, F
 constexpr DWORD kGetGains = CTL_CODE(FILE_DEVICE_SOUND, 0x9B4, METHOD_BUFFERED, FILE_ANY_ACCESS);
 constexpr DWORD kSentinel = 0xDEADBEEF;
 
-// What CloseHandle does with a kernel handle: the object goes when its last handle does.
-void closeHandle(HANDLE h) { kernelHandles().remove(h); }
-
-struct OtherObject : KernelObject {
-  explicit OtherObject(Kind kind) : KernelObject(kind) {}
-};
+// As the driver access library opens its devices.
+HANDLE openAsTheLibraryDoes(const char* name) {
+  return CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE,
+                     HANDLE{});
+}
 
 class Devices : public test::MachineTest {
  protected:
@@ -46,11 +46,13 @@ TEST_F(Devices, OpenFindsTheDriverWithoutCaseAndPassesCreateFileArguments) {
   };
   for (const auto& c : cases) {
     SetLastError(kSentinel);
-    HANDLE h = devices::openDevice(c.name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_FLAG_DELETE_ON_CLOSE);
+    HANDLE h = c.name[0] == '\\' ? openAsTheLibraryDoes(c.name)
+                                  : devices::openDevice(c.name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                        FILE_FLAG_DELETE_ON_CLOSE);
     if (c.error == 0) {
       ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.name;
       EXPECT_TRUE(h) << c.name;
-      closeHandle(h);
+      CloseHandle(h);
     } else {
       EXPECT_EQ(h, INVALID_HANDLE_VALUE) << c.name;
       EXPECT_EQ(GetLastError(), c.error) << c.name;
@@ -75,13 +77,13 @@ TEST_F(Devices, InstanceClosesWithItsLastHandle) {
   HANDLE b = devices::openDevice("qv10core.vxd", 0, 0, 0);
   EXPECT_NE(a, b);
   EXPECT_EQ(fake_->openHandles(), 2);
-  closeHandle(a);
+  CloseHandle(a);
   EXPECT_EQ(fake_->openHandles(), 1);
   // The driver going away does not pull the instance from under an open handle.
   devices::unregisterDriver("QV10CORE.VXD");
   DWORD bytes = kSentinel;
   EXPECT_TRUE(DeviceIoControl(b, kSetGain, nullptr, 0, nullptr, 0, &bytes, nullptr));
-  closeHandle(b);
+  CloseHandle(b);
   EXPECT_EQ(fake_->openHandles(), 0);
   EXPECT_EQ(devices::openDevice("qv10core.vxd", 0, 0, 0), INVALID_HANDLE_VALUE);
 }
@@ -127,15 +129,17 @@ TEST_F(Devices, RequestsAreRecordedAndAnsweredFromTheScriptInOrder) {
   EXPECT_EQ(requests[2].outputSize, 1u);
   EXPECT_EQ(requests[4].code, kSetGain);
   EXPECT_TRUE(requests[4].input.empty());
-  closeHandle(h);
+  CloseHandle(h);
 }
 
 TEST_F(Devices, DeviceIoControlRefusesWhatIsNoDeviceOrNoBuffer) {
-  HANDLE device = devices::openDevice("qv10core.vxd", 0, 0, 0);
-  HANDLE file = kernelHandles().insert(std::make_shared<OtherObject>(KernelObject::Kind::File));
-  HANDLE mutex = kernelHandles().insert(std::make_shared<OtherObject>(KernelObject::Kind::Mutex));
-  HANDLE closed = devices::openDevice("qv10core.vxd", 0, 0, 0);
-  closeHandle(closed);
+  HANDLE device = openAsTheLibraryDoes("\\\\.\\qv10core.vxd");
+  HANDLE file = CreateFileA("C:\\WINDOWS\\SYSTEM.INI", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                            HANDLE{});
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  HANDLE mutex = CreateMutexA(nullptr, FALSE, nullptr);
+  HANDLE closed = openAsTheLibraryDoes("\\\\.\\qv10core.vxd");
+  CloseHandle(closed);
   BYTE buffer[4] = {};
   DWORD bytes = kSentinel;
   struct Case {
@@ -165,9 +169,29 @@ TEST_F(Devices, DeviceIoControlRefusesWhatIsNoDeviceOrNoBuffer) {
     EXPECT_EQ(bytes, kSentinel) << c.what;
   }
   EXPECT_TRUE(fake_->requests().empty());
-  closeHandle(device);
-  closeHandle(file);
-  closeHandle(mutex);
+  CloseHandle(device);
+  CloseHandle(file);
+  CloseHandle(mutex);
+}
+
+TEST_F(Devices, TraceShowsCodeSizesAndResult) {
+  ::setenv("OMBRIN_TRACE", "ioctl", 1);
+  trace::reset();
+  fake_->script(kGetGains, {{FALSE, {}, ERROR_NOT_READY}});
+  testing::internal::CaptureStderr();
+  HANDLE h = openAsTheLibraryDoes("\\\\.\\qv10core.vxd");
+  BYTE gain[12] = {};
+  BYTE gains[44];
+  DWORD bytes = 0;
+  DeviceIoControl(h, kSetGain, gain, sizeof gain, nullptr, 0, &bytes, nullptr);
+  DeviceIoControl(h, kGetGains, nullptr, 0, gains, sizeof gains, &bytes, nullptr);
+  std::string err = testing::internal::GetCapturedStderr();
+  ::unsetenv("OMBRIN_TRACE");
+  trace::reset();
+  EXPECT_NE(err.find("trace:ioctl:open \\\\.\\qv10core.vxd"), std::string::npos) << err;
+  EXPECT_NE(err.find("qv10core.vxd, 0x001d2658, in=12, out=0) -> TRUE bytes=0"), std::string::npos) << err;
+  EXPECT_NE(err.find("qv10core.vxd, 0x001d26d0, in=0, out=44) -> FALSE bytes=0 error=21"), std::string::npos) << err;
+  CloseHandle(h);
 }
 
 TEST_F(Devices, ConcurrentCallersAreAllRecorded) {
@@ -186,7 +210,7 @@ TEST_F(Devices, ConcurrentCallersAreAllRecorded) {
   window.join();
   refresh.join();
   EXPECT_EQ(fake_->requests().size(), 2u * kPerThread);
-  closeHandle(h);
+  CloseHandle(h);
 }
 
 TEST_F(Devices, RestartForgetsRegisteredDriversButNotOpenHandles) {
@@ -197,7 +221,7 @@ TEST_F(Devices, RestartForgetsRegisteredDriversButNotOpenHandles) {
   EXPECT_TRUE(devices::deviceNames().empty());
   DWORD bytes = 0;
   EXPECT_TRUE(DeviceIoControl(h, kSetGain, nullptr, 0, nullptr, 0, &bytes, nullptr));
-  closeHandle(h);
+  CloseHandle(h);
 }
 
 TEST(InstalledDrivers, CardModuleLoadsAtTheFirstOpenOfACardMachine) {
@@ -210,7 +234,7 @@ TEST(InstalledDrivers, CardModuleLoadsAtTheFirstOpenOfACardMachine) {
   // The card's own drivers come in beside those already registered.
   HANDLE h = devices::openDevice("\\\\.\\TEST-DEVICE", 0, 0, 0);
   EXPECT_NE(h, INVALID_HANDLE_VALUE);
-  closeHandle(h);
+  CloseHandle(h);
 }
 
 TEST(InstalledDrivers, MachineWithoutCardOffersNoDevices) {
