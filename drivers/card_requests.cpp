@@ -5,6 +5,7 @@
 #include <ombrin/paths.h>
 
 #include "equalizer_device.h"
+#include "speaker_device.h"
 
 namespace ombrin::card {
 namespace {
@@ -27,11 +28,21 @@ constexpr RequestRow kRequests[] = {
     {soundRequest(0x9FA, METHOD_BUFFERED), "IOCTL_EQ_GET_ACTIVE_COEFF_SET_DATA", Unit::Core, 4, 4, 248,
      getActiveCoeffSetData},
     {soundRequest(0xA18, METHOD_BUFFERED), "IOCTL_CLOSE_CLIENT", Unit::Core, 0, 0, 0, closeClient},
+    {soundRequest(0x982, METHOD_BUFFERED), "IOCTL_SPK_SET_WAVE_OPTION", Unit::Wave, 4, 4, 0, setWaveOption},
+    {soundRequest(0xA90, METHOD_OUT_DIRECT), "IOCTL_SPK_GET_STATUS", Unit::Core, 4, 4, 40, getStatus},
+    {soundRequest(0xA9A, METHOD_BUFFERED), "IOCTL_SPK_GET_NEXT_DEVICE_ID", Unit::Core, 0, 4, 4, getNextDeviceId},
+    {soundRequest(0xAA4, METHOD_BUFFERED), "IOCTL_SPK_SET_MIXER_CONFIG", Unit::Mixer, 28, 28, 4, setMixerConfig},
+    {soundRequest(0xAAE, METHOD_BUFFERED), "IOCTL_SPK_SET_CORE_CONFIG", Unit::Core, 28, 28, 4, setCoreConfig},
+    {soundRequest(0xAB8, METHOD_BUFFERED), "IOCTL_SPK_GET_MIXER_INFO", Unit::Mixer, 4, 4, 392, getMixerInfo},
+    {soundRequest(0xAC2, METHOD_BUFFERED), "IOCTL_SPK_GET_CORE_INFO", Unit::Core, 4, 0, 268, getCoreInfo},
+    {soundRequest(0xACC, METHOD_BUFFERED), "IOCTL_SPK_GET_MIXER_STATUS", Unit::Mixer, 4, 4, 28, getMixerStatus},
+    {soundRequest(0xAD6, METHOD_BUFFERED), "IOCTL_SPK_SET_MIXER_CONFIG_EX", Unit::Mixer, 28, 28, 4, setMixerConfigEx},
     {soundRequest(0xB3A, METHOD_OUT_DIRECT), "IOCTL_SET_PROPERTY", Unit::Core, 15, 15, 10, setProperty},
     {soundRequest(0xB44, METHOD_OUT_DIRECT), "IOCTL_GET_PROPERTY", Unit::Core, 15, 15, 10, getProperty},
 };
 
-static_assert(kRequests[0].code == 0x001D2658 && kRequests[5].code == 0x001D274A && kRequests[12].code == 0x001D2D12);
+static_assert(kRequests[0].code == 0x001D2658 && kRequests[5].code == 0x001D274A && kRequests[11].code == 0x001D2608 &&
+              kRequests[19].code == 0x001D2B58 && kRequests[21].code == 0x001D2D12);
 
 }  // namespace
 

@@ -64,6 +64,12 @@ void powerOn(CardState& state) {
   }
   std::memset(state.compensation.data, 0, sizeof state.compensation.data);
   for (int i = 0; i < kGains; ++i) setGainOf(state.compensation, i, defaultScaleGain(kCompensationSteps[i % kBands]));
+  std::memset(state.coreConfig, 0, sizeof state.coreConfig);
+  std::memset(state.mixerConfig, 0, sizeof state.mixerConfig);
+  std::memset(state.mixerConfigEx, 0, sizeof state.mixerConfigEx);
+  state.waveOption = 0;
+  state.configChanges = 0;
+  state.mixerConfigured = 0;
   clearFaults(state);
 }
 

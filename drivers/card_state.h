@@ -20,6 +20,7 @@ constexpr DWORD kOrdinarySets = 8;          // ordinary coefficient sets 0 to 7
 constexpr DWORD kSpeakerCompensationSet = 0xFFFFFFFF;
 constexpr DWORD kCoeffDataSize = 244;
 constexpr int kRequestFaultSlots = 16;
+constexpr DWORD kSpeakerDevices[] = {1, 2};  // the speaker outputs, in the order the core lists them
 constexpr DWORD kAlways = 0xFFFFFFFF;       // a request fault that never runs out
 
 // The driver's scale: gains are linear, with unity at the flat gain.
@@ -52,6 +53,14 @@ struct CardState {
   DWORD bypass;
   CoeffSet sets[kOrdinarySets];
   CoeffSet compensation;
+
+  // Speaker: the configuration parts last applied, and what the status reports of them.
+  BYTE coreConfig[28];
+  BYTE mixerConfig[28];
+  BYTE mixerConfigEx[28];
+  DWORD waveOption;
+  DWORD configChanges;    // applied configuration requests since power-on
+  DWORD mixerConfigured;  // the mixer has status to add
 
   // Scripted faults.
   RequestFault requestFaults[kRequestFaultSlots];

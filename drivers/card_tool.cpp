@@ -14,6 +14,7 @@
 #include "card_state.h"
 #include "equalizer_device.h"
 #include "faults.h"
+#include "speaker_device.h"
 
 namespace ombrin::card {
 namespace {
@@ -68,6 +69,17 @@ void show(const CardState& state) {
   const CoeffSet& active = activeCoeffSet(state);
   printGainRows("left", active, 0, scale);
   printGainRows("right", active, kBands, scale);
+  auto hex = [](const char* label, const BYTE (&bytes)[28]) {
+    std::printf("  %-13s", label);
+    for (BYTE b : bytes) std::printf(" %02x", b);
+    std::printf("\n");
+  };
+  std::printf("speaker status flags: 0x%02x, configuration changes: %u, wave option: 0x%x\n",
+              kStatusRunning | (state.mixerConfigured ? kStatusMixerStatus : 0), state.configChanges,
+              state.waveOption);
+  hex("core config", state.coreConfig);
+  hex("mixer config", state.mixerConfig);
+  hex("mixer extra", state.mixerConfigEx);
   std::vector<std::string> faults;
   for (const auto& fault : state.requestFaults) {
     if (fault.code == 0) continue;

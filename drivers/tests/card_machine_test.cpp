@@ -128,7 +128,7 @@ TEST(CardTool, ShowsTheStateWithGainsAndTheirBandSteps) {
   EXPECT_NE(shown.out.find("left  gain   32767  16022"), std::string::npos) << shown.out;
   EXPECT_NE(shown.out.find("      step      20      0"), std::string::npos) << shown.out;
   EXPECT_NE(shown.out.find("16022   4005\n      step       0"), std::string::npos) << shown.out;
-  EXPECT_NE(shown.out.find("    -20\nfaults: none"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("    -20\nspeaker status flags: 0x01, configuration changes: 0"), std::string::npos) << shown.out;
 }
 
 struct ToolCase {
