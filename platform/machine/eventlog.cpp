@@ -56,7 +56,10 @@ std::string now() {
 
 void write(std::string_view kind, const std::vector<std::string>& fields) {
   std::string line = now() + "\t" + std::to_string(::getpid()) + "\t" + escape(kind);
-  for (const auto& field : fields) line += "\t" + escape(field);
+  for (const auto& field : fields) {
+    line += '\t';
+    line += escape(field);
+  }
   line += "\n";
   auto path = machine::current().logDir() / "events.log";
   // One write() with O_APPEND keeps lines of several processes whole.
