@@ -25,7 +25,7 @@ struct Registry {
   std::vector<void (*)()> restartHooks;
   bool loadInstalled = true;
   // Held while the card's module registers its drivers, which calls back into registerDriver.
-  std::mutex loadMutex;
+  std::recursive_mutex loadMutex;
   bool installedLoaded = false;
 };
 
