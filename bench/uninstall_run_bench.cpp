@@ -1,19 +1,17 @@
 // `unombrin now silent all` as a person runs it, on a Windows 98 machine with every card edition
 // installed, alone and beside many unrelated keys in the very containers the recipes scan. Each
 // run starts from a copy of one provisioned machine; only the program's run is timed.
+#include <benchmark/benchmark.h>
+#include <ombrin/machine.h>
+#include <ombrin/registry.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <benchmark/benchmark.h>
-
-#include <ombrin/machine.h>
-#include <ombrin/registry.h>
 
 namespace fs = std::filesystem;
 
@@ -28,7 +26,12 @@ fs::path binDir() {
 std::string unrelatedKeys(int count) {
   std::string text = "REGEDIT4\r\n";
   auto key = [&](const std::string& path, const char* name, const std::string& value) {
-    text += "\r\n[HKEY_LOCAL_MACHINE\\" + path + "]\r\n\"" + name + "\"=\"" + value + "\"\r\n";
+    std::string quoted;
+    for (char c : value) {
+      if (c == '\\' || c == '"') quoted += '\\';
+      quoted += c;
+    }
+    text += "\r\n[HKEY_LOCAL_MACHINE\\" + path + "]\r\n\"" + name + "\"=\"" + quoted + "\"\r\n";
   };
   char id[64];
   for (int made = 0, i = 0; made < count; ++i) {
@@ -36,8 +39,7 @@ std::string unrelatedKeys(int count) {
     std::string device = id;
     switch (i % 5) {
       case 0:  // a PCI device with one instance: two keys
-        key("Enum\\PCI\\" + device + "&SUBSYS_00000000&REV_01\\BUS_01&DEV_02&FUNC_00", "HardwareID",
-            "PCI\\" + device);
+        key("Enum\\PCI\\" + device + "&SUBSYS_00000000&REV_01\\BUS_01&DEV_02&FUNC_00", "HardwareID", "PCI\\" + device);
         made += 2;
         break;
       case 1:
@@ -71,8 +73,8 @@ std::vector<fs::path>& templates() {
 
 // One provisioned machine per size, made once and copied for every run.
 fs::path templateMachine(int unrelated) {
-  fs::path root = fs::temp_directory_path() / ("ombrin-bench-unombrin-" + std::to_string(::getpid()) + "-" +
-                                               std::to_string(unrelated));
+  fs::path root = fs::temp_directory_path() /
+                  ("ombrin-bench-unombrin-" + std::to_string(::getpid()) + "-" + std::to_string(unrelated));
   if (fs::exists(root / "machine.ini")) return root;
   ombrin::machine::resetCurrent();
   ::setenv("OMBRIN_MACHINE", root.c_str(), 1);

@@ -5,6 +5,8 @@
 
 namespace ombrin::card {
 
-bool installCombined(std::string& error) { return layDown(traces::kNeighbours, error) && layDown(traces::kCombined, error); }
+bool installCombined(std::string& error) {
+  return layDown(traces::kNeighbours, error) && layDown(traces::kCombined, error);
+}
 
 }  // namespace ombrin::card

@@ -38,7 +38,8 @@ bool writeRegistry(const RegTrace& row, std::string& error) {
     status = RegSetValueExA(key, row.name, 0, row.type, bytes, size);
   }
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return fail(error, std::string("cannot set ") + row.name + " in HKLM\\" + row.key, status);
+  if (status != ERROR_SUCCESS)
+    return fail(error, std::string("cannot set ") + row.name + " in HKLM\\" + row.key, status);
   return true;
 }
 
@@ -50,7 +51,8 @@ std::string windowsDirectory() {
 
 bool writeFile(const std::string& path, const std::string& bytes, DWORD attributes, std::string& error) {
   // Another edition may have left the same file read-only already.
-  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
   HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return fail(error, "cannot create " + path, static_cast<LONG>(GetLastError()));
   DWORD written = 0;
@@ -63,8 +65,8 @@ bool writeFile(const std::string& path, const std::string& bytes, DWORD attribut
 }
 
 bool readFile(const std::string& path, std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   bytes.clear();
   char chunk[4096];

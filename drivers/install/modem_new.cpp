@@ -5,6 +5,8 @@
 
 namespace ombrin::card {
 
-bool installModemNew(std::string& error) { return layDown(traces::kNeighbours, error) && layDown(traces::kModemNew, error); }
+bool installModemNew(std::string& error) {
+  return layDown(traces::kNeighbours, error) && layDown(traces::kModemNew, error);
+}
 
 }  // namespace ombrin::card

@@ -5,6 +5,8 @@
 
 namespace ombrin::card {
 
-bool installModemOld(std::string& error) { return layDown(traces::kNeighbours, error) && layDown(traces::kModemOld, error); }
+bool installModemOld(std::string& error) {
+  return layDown(traces::kNeighbours, error) && layDown(traces::kModemOld, error);
+}
 
 }  // namespace ombrin::card

@@ -3,10 +3,10 @@
 // must take away and what it must leave.
 #pragma once
 
+#include <win32/windows.h>
+
 #include <span>
 #include <string>
-
-#include <win32/windows.h>
 
 namespace ombrin::card {
 
@@ -28,8 +28,8 @@ struct RegTrace {
 };
 
 struct FileTrace {
-  const char* path;  // below the Windows directory, e.g. "SYSTEM\\telvcd.vxd"
-  DWORD attributes;  // FILE_ATTRIBUTE_NORMAL, or read-only, hidden and system bits
+  const char* path;      // below the Windows directory, e.g. "SYSTEM\\telvcd.vxd"
+  DWORD attributes;      // FILE_ATTRIBUTE_NORMAL, or read-only, hidden and system bits
   const char* contents;  // nullptr: a directory
 };
 
@@ -46,8 +46,6 @@ inline constexpr const char* kTelvcdLines[] = {"device=telvcd.vxd\r\n"};
 bool layDown(const Traces& traces, std::string& error);
 
 // True when a row applies to the given Windows layout.
-inline bool applies(Layout layout, bool win95) {
-  return layout == Layout::Any || (layout == Layout::Win95) == win95;
-}
+inline bool applies(Layout layout, bool win95) { return layout == Layout::Any || (layout == Layout::Win95) == win95; }
 
 }  // namespace ombrin::card

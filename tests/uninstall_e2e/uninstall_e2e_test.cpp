@@ -1,11 +1,10 @@
 // The uninstaller run the way people run it: the machine tool lays down installed editions, then
 // unombrin removes them; the registry and drive C: afterwards are compared with what must stay.
+#include <gtest/gtest.h>
+#include <temp_machine.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-
-#include <temp_machine.h>
 
 #include "../../drivers/install/traces_combined.h"
 #include "../../drivers/install/traces_modem.h"
@@ -66,11 +65,12 @@ TEST_P(UnombrinRun, AllOnEveryModemEditionLeavesOnlyTheUnrelatedEntries) {
   InitMachine(GetParam(), "combined,modem-new,modem-old,oem,tellicor-isa,tellicor-pci");
   Snapshot before = TakeSnapshot();
   ASSERT_EQ(Unombrin({"now", "silent", "all"}), 0);
-  Expectation expect{{&traces::kCombined, &traces::kModemNew, &traces::kModemOld, &traces::kOem,
-                      &traces::kTellicorIsa, &traces::kTellicorPci},
-                     {},
-                     {K("Enum\\PCI\\VEN_1FA3&DEV_0003", Layout::Win95), K("Enum\\PCI\\VEN_1FA3&DEV_5503", Layout::Win95),
-                      K("Software\\Dravel\\Ombrin"), K("Software\\TELLICOR")}};
+  Expectation expect{
+      {&traces::kCombined, &traces::kModemNew, &traces::kModemOld, &traces::kOem, &traces::kTellicorIsa,
+       &traces::kTellicorPci},
+      {},
+      {K("Enum\\PCI\\VEN_1FA3&DEV_0003", Layout::Win95), K("Enum\\PCI\\VEN_1FA3&DEV_5503", Layout::Win95),
+       K("Software\\Dravel\\Ombrin"), K("Software\\TELLICOR")}};
   ASSERT_EQ(MissingTraces(before, expect, win95()), "");
   Snapshot expected = ExpectedAfter(before, expect, win95());
   Snapshot after = TakeSnapshot();

@@ -1,14 +1,13 @@
 // How the recipes drive the engine: every primitive through the virtual table, IsWin95 asked
 // once by the recipes that have Windows 95 steps and never by the others, and no file step run
 // on a path that does not fit into MAX_PATH.
+#include <gtest/gtest.h>
+#include <temp_machine.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-
-#include <temp_machine.h>
 
 #include "uninstaller.h"
 

@@ -4,6 +4,10 @@
 // containers that go with the last entry in them.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <ombrin/machine.h>
+#include <win32/windows.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -13,11 +17,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-
-#include <ombrin/machine.h>
-#include <win32/windows.h>
 
 #include "../../drivers/install/trace.h"
 
@@ -179,7 +178,9 @@ inline std::string MissingTraces(const Snapshot& before, const Expectation& expe
     for (const auto& item : ItemsOf(*traces, win95)) {
       bool there = std::any_of(before.begin(), before.end(),
                                [&](const auto& entry) { return Covers(item, entry.first, windowsDir); });
-      if (!there) missing += std::string("  not installed: ") + item.path + (item.name ? std::string(" ") + item.name : "") + "\n";
+      if (!there)
+        missing +=
+            std::string("  not installed: ") + item.path + (item.name ? std::string(" ") + item.name : "") + "\n";
     }
   return missing;
 }

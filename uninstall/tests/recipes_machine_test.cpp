@@ -1,13 +1,12 @@
 // Each recipe against a machine provisioned with the editions it removes and their unrelated
 // neighbours, on Windows 95 and 98: the registry and drive C: afterwards must be exactly what was
 // there before, less what the recipe takes away; a second run changes nothing.
+#include <gtest/gtest.h>
+#include <temp_machine.h>
+
 #include <ostream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
-
-#include <temp_machine.h>
 
 #include "../../drivers/install/traces_combined.h"
 #include "../../drivers/install/traces_modem.h"
@@ -52,15 +51,11 @@ const std::vector<RecipeCase>& Cases() {
       {"NewBoard",
        &Uninstaller::RemoveModemNewBoard,
        {"modem-new"},
-       {{&traces::kModemNew},
-        {F("INF\\kmp4mdm.inf")},
-        {K(kPciSound95, Layout::Win95), K("Software\\TELLICOR")}}},
+       {{&traces::kModemNew}, {F("INF\\kmp4mdm.inf")}, {K(kPciSound95, Layout::Win95), K("Software\\TELLICOR")}}},
       {"OldBoard",
        &Uninstaller::RemoveModemOldBoard,
        {"modem-old"},
-       {{&traces::kModemOld},
-        {F("INF\\kmp4mdm.inf")},
-        {K(kPciSound95, Layout::Win95), K("Software\\TELLICOR")}}},
+       {{&traces::kModemOld}, {F("INF\\kmp4mdm.inf")}, {K(kPciSound95, Layout::Win95), K("Software\\TELLICOR")}}},
       // The new board's recipe leaves the old board's device entries, and on 95 their device key.
       {"NewBoardBesideOldBoard",
        &Uninstaller::RemoveModemNewBoard,
@@ -88,8 +83,7 @@ const std::vector<RecipeCase>& Cases() {
        {"combined"},
        {{&traces::kCombined},
         Join(CombinedFiles(),
-             {K(kMediaSynth), K(kMediaMidi),
-              K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR")}),
+             {K(kMediaSynth), K(kMediaMidi), K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR")}),
         {K(kPciSound95, Layout::Win95), K(kPciModem95, Layout::Win95), K("Software\\Dravel\\Ombrin"),
          K("Software\\TELLICOR")}}},
       // Only the sound function's phantom entry and problem value go.
@@ -97,8 +91,7 @@ const std::vector<RecipeCase>& Cases() {
        &Uninstaller::RemoveCombinedEdition,
        {"combined"},
        {{&traces::kCombined},
-        {K(kMediaSynth), K(kMediaMidi),
-         K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR"),
+        {K(kMediaSynth), K(kMediaMidi), K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR"),
          K("Software\\Microsoft\\Windows\\CurrentVersion\\cfgmgr32\\Phantom\\0001"),
          V(kProb, "PCI\\VEN_1FA3&DEV_5503&SUBSYS_55031FA3&REV_02\\BUS_00&DEV_0C&FUNC_01")},
         {K(kPciSound95, Layout::Win95), K(kPciModem95, Layout::Win95), K("Software\\Dravel\\Ombrin"),
@@ -129,8 +122,7 @@ const std::vector<RecipeCase>& Cases() {
         {F("INF\\kmp4mdm.inf"), F("INF\\drvdata.bin"), F("INF\\drvidx.bin"), F("SYSTEM\\kmp4_ctl.vxd"),
          F("SYSTEM\\kmp4dfv1.vxd"), F("SYSTEM\\telvcd.vxd"), F("INF\\OTHER\\DravelQV10Modem.inf"),
          K(kPciSound95, Layout::Win95), K("Enum\\PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01", Layout::Win98),
-         K(kNewBoardModemClass),
-         V(kProb, "PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01\\BUS_00&DEV_0A&FUNC_00")}}},
+         K(kNewBoardModemClass), V(kProb, "PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01\\BUS_00&DEV_0A&FUNC_00")}}},
       {"TellicorIsa", &Uninstaller::RemoveTellicorIsaModem, {"tellicor-isa"}, {{&traces::kTellicorIsa}, {}, {}}},
       {"TellicorPci", &Uninstaller::RemoveTellicorPciModem, {"tellicor-pci"}, {{&traces::kTellicorPci}, {}, {}}},
       // The PCI recipe takes the other modem's wave section and class keys too, but not its
@@ -165,13 +157,13 @@ TEST_P(RecipeOnMachine, TakesExactlyItsTracesAndASecondRunChangesNothing) {
   ombrin::test::TempMachine machine(GetParam().windows, c.editions);
   Snapshot before = TakeSnapshot();
   ASSERT_EQ(MissingTraces(before, c.expect, win95), "");
-  ASSERT_NE(before.find(FileEntry("C:\\WINDOWS\\system.ini"))->second.find("device=telvcd.vxd\r\n"),
-            std::string::npos);
+  ASSERT_NE(before.find(FileEntry("C:\\WINDOWS\\system.ini"))->second.find("device=telvcd.vxd\r\n"), std::string::npos);
 
   Uninstaller engine;
   (engine.*c.recipe)();
   Snapshot after = TakeSnapshot();
-  EXPECT_EQ(after, ExpectedAfter(before, c.expect, win95)) << Differences(ExpectedAfter(before, c.expect, win95), after);
+  EXPECT_EQ(after, ExpectedAfter(before, c.expect, win95))
+      << Differences(ExpectedAfter(before, c.expect, win95), after);
 
   (engine.*c.recipe)();
   Snapshot again = TakeSnapshot();
@@ -198,8 +190,8 @@ namespace {
 using namespace unombrin::testing;
 using ombrin::machine::WindowsVersion;
 
-const std::vector<std::string> kAllModemEditions = {"combined", "modem-new", "modem-old", "oem", "tellicor-isa",
-                                                    "tellicor-pci"};
+const std::vector<std::string> kAllModemEditions = {"combined", "modem-new",    "modem-old",
+                                                    "oem",      "tellicor-isa", "tellicor-pci"};
 
 class NtMachine : public ::testing::TestWithParam<WindowsVersion> {};
 
