@@ -44,6 +44,7 @@ struct RecipeCase {
   void (Uninstaller::*recipe)();
   std::vector<std::string> editions;
   Expectation expect;
+  std::vector<const char*> extraKeys = {};  // keys of other software made before the run
 };
 
 const std::vector<RecipeCase>& Cases() {
@@ -123,6 +124,27 @@ const std::vector<RecipeCase>& Cases() {
          F("SYSTEM\\kmp4dfv1.vxd"), F("SYSTEM\\telvcd.vxd"), F("INF\\OTHER\\DravelQV10Modem.inf"),
          K(kPciSound95, Layout::Win95), K("Enum\\PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01", Layout::Win98),
          K(kNewBoardModemClass), V(kProb, "PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01\\BUS_00&DEV_0A&FUNC_00")}}},
+      // Another card's key under "Software\\Dravel\\Ombrin" keeps it; on 95 the other board's
+      // instance keeps its device key; the problem value of the other board goes.
+      {"SetupDevicesBesideNewBoardAndAnotherCard",
+       &Uninstaller::RemoveSetupDevices,
+       {"combined", "modem-new"},
+       {{&traces::kCombined},
+        Join(CombinedFiles(),
+             {K(kMediaSynth), K(kMediaMidi), K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR")}),
+        {K(kPciModem95, Layout::Win95), K("Software\\TELLICOR"),
+         V(kProb, "PCI\\VEN_1FA3&DEV_0003&SUBSYS_00041FA3&REV_01\\BUS_00&DEV_0A&FUNC_00")}},
+       {"Software\\Dravel\\Ombrin\\QV5520"}},
+      // The sweep takes "Software\\Dravel\\Ombrin" whole, other cards' keys included.
+      {"Kmp4FamilyOverCombinedAndAnotherCard",
+       &Uninstaller::RemoveKmp4Family,
+       {"combined"},
+       {{&traces::kCombined},
+        {F("qv10link.exe"), F("QV10LINK.INI"), F("INF\\qv10link.inf"), F("SYSTEM\\qv10link.vxd"),
+         F("SYSTEM\\qv10lnk.dll"), K("Software\\TELLICOR"),
+         K("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR")},
+        {K(kPciSound95, Layout::Win95), K(kPciModem95, Layout::Win95), K("Software\\Dravel\\Ombrin")}},
+       {"Software\\Dravel\\Ombrin\\QV5520\\Equalizer"}},
       {"TellicorIsa", &Uninstaller::RemoveTellicorIsaModem, {"tellicor-isa"}, {{&traces::kTellicorIsa}, {}, {}}},
       {"TellicorPci", &Uninstaller::RemoveTellicorPciModem, {"tellicor-pci"}, {{&traces::kTellicorPci}, {}, {}}},
       // The PCI recipe takes the other modem's wave section and class keys too, but not its
@@ -155,6 +177,11 @@ TEST_P(RecipeOnMachine, TakesExactlyItsTracesAndASecondRunChangesNothing) {
   const RecipeCase& c = Cases()[GetParam().index];
   bool win95 = GetParam().windows == WindowsVersion::Win95;
   ombrin::test::TempMachine machine(GetParam().windows, c.editions);
+  for (const char* path : c.extraKeys) {
+    HKEY key{};
+    ASSERT_EQ(RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key), ERROR_SUCCESS) << path;
+    RegCloseKey(key);
+  }
   Snapshot before = TakeSnapshot();
   ASSERT_EQ(MissingTraces(before, c.expect, win95), "");
   ASSERT_NE(before.find(FileEntry("C:\\WINDOWS\\system.ini"))->second.find("device=telvcd.vxd\r\n"), std::string::npos);
