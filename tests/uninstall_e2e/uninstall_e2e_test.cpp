@@ -107,6 +107,29 @@ TEST_P(UnombrinRun, AllWithTheSoundEditionKeepsTheNeighbours) {
   EXPECT_NE(ini.find("device = telvcd.vxd\r\n"), std::string::npos);
 }
 
+// Without "now" the confirmation comes from the edition's uninstall entry; after OK the card
+// goes, and cancelling the restart still leaves the reminder.
+TEST_P(UnombrinRun, ConfirmationTextComesFromTheInstalledEdition) {
+  InitMachine(GetParam(), "combined");
+  Snapshot before = TakeSnapshot();
+  ASSERT_TRUE(before.count(KeyEntry("System\\CurrentControlSet\\Services\\KMP4MODM")));
+  auto result = ombrin::test::run({(ombrin::test::buildDir() / "bin" / "unombrin").string(), "sndlink10"},
+                                  {"OMBRIN_MSGBOX_ANSWERS=IDOK,IDCANCEL"});
+  ombrin::machine::resetCurrent();
+  ASSERT_EQ(result.exitCode, 0);
+  std::string log = EventLog();
+  EXPECT_NE(log.find("\tmsgbox\tOmbrin SndLink10 Uninstall\tThis removes the Ombrin SndLink10 software from your "
+                     "computer.\\nContinue?\t0x1\tIDOK"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("\tmsgbox\tOmbrin SndLink10 Uninstall\tPlease make sure to restart Windows.\t0x0\tIDOK"),
+            std::string::npos)
+      << log;
+  Snapshot after = TakeSnapshot();
+  EXPECT_FALSE(after.count(KeyEntry("System\\CurrentControlSet\\Services\\KMP4MODM")));
+  EXPECT_FALSE(after.count(KeyEntry("Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TM77QVR")));
+}
+
 INSTANTIATE_TEST_SUITE_P(Windows, UnombrinRun, ::testing::Values("95", "98", "me"));
 
 class UnombrinOnNt : public ombrin::test::MachineTest, public ::testing::WithParamInterface<const char*> {};
