@@ -55,7 +55,7 @@ namespace qv10loc {
 // Texts in the machine's code page (Windows-1252).
 const OmbrinStringResource kAppletStrings[] = {
     {50003, "Audio Dravel Ombrin"},
-    {50005, "Panneau de configuration Ombrin"},
+    {50005, "Panneau de contr\xf4le Ombrin"},
 };
 const UINT kAppletStringCount = static_cast<UINT>(std::size(kAppletStrings));
 

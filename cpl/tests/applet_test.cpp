@@ -136,7 +136,7 @@ TEST_F(AppletTest, NewInquireTakesEverythingFromTheLocalisationLibrary) {
   ASSERT_TRUE(localisation);
   auto info = inquire();
   EXPECT_STREQ(info.szName, "Audio Dravel Ombrin");
-  EXPECT_STREQ(info.szInfo, "Panneau de configuration Ombrin");
+  EXPECT_STREQ(info.szInfo, "Panneau de contr\xf4le Ombrin");
   ombrin::resources::ImageInfo icon{};
   ASSERT_TRUE(ombrin::resources::iconInfo(info.hIcon, icon));
   EXPECT_EQ(icon.module, localisation);
@@ -194,7 +194,7 @@ TEST_F(AppletTest, CustomisationValues) {
       bool fromResources = std::string(c.name) == "Dravel Ombrin Audio";
       EXPECT_STREQ(info.szName, fromResources && localised ? "Audio Dravel Ombrin" : c.name);
       bool infoFromResources = std::string(c.description) == "Ombrin Control Panel";
-      EXPECT_STREQ(info.szInfo, infoFromResources && localised ? "Panneau de configuration Ombrin" : c.description);
+      EXPECT_STREQ(info.szInfo, infoFromResources && localised ? "Panneau de contr\xf4le Ombrin" : c.description);
       unload();
     }
   }

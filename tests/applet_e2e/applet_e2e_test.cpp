@@ -45,7 +45,7 @@ TEST_P(AppletEndToEnd, ListOpenAndInstall) {
   auto localised = run({tool("ombrin-machine"), "install", "--localised"});
   ASSERT_EQ(localised.exitCode, 0) << localised.err;
   list = run({tool("ombrin-control"), "list"});
-  EXPECT_EQ(list.out, "qv10cpl.cpl\tAudio Dravel Ombrin\tPanneau de configuration Ombrin\n");
+  EXPECT_EQ(list.out, "qv10cpl.cpl\tAudio Dravel Ombrin\tPanneau de contr\xc3\xb4le Ombrin\n");
 
   // An English installation over it takes the localisation library away again.
   ASSERT_EQ(run({tool("ombrin-machine"), "install"}).exitCode, 0);
