@@ -132,6 +132,11 @@ class QV10DAL_API CSpeakerInterface {
   TQvRetCode GetNextDeviceID(ULONG* next, ULONG deviceId);
   TQvRetCode EnumerateDevices(ULONG* count);
 
+  // The event this object is told of configuration changes by: another object of the process
+  // signals it after a successful SetConfig. Auto-reset, so one wait takes one or more changes;
+  // null until Initialize has created it. The object owns it: wait on it, never close it.
+  HANDLE GetChangeEvent() const { return m_hEvent; }
+
  private:
   int m_bInitialized;
   HANDLE m_hMutex;
