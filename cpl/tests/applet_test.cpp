@@ -87,13 +87,18 @@ const MessageCase kMessages[] = {
 };
 
 TEST_F(AppletTest, MessagesAndTheirResults) {
-  load();
-  auto before = inquire();
-  for (const auto& c : kMessages) {
-    SCOPED_TRACE(c.msg);
-    EXPECT_EQ(send(c.msg, 0, 0), c.result);
-    auto after = inquire();
-    EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+  for (bool localised : {false, true}) {
+    SCOPED_TRACE(localised ? "localised" : "English");
+    if (localised) withLocalisation();
+    load();
+    auto before = inquire();
+    for (const auto& c : kMessages) {
+      SCOPED_TRACE(c.msg);
+      EXPECT_EQ(send(c.msg, 0, 0), c.result);
+      auto after = inquire();
+      EXPECT_EQ(std::memcmp(&before, &after, sizeof before), 0);
+    }
+    unload();
   }
   EXPECT_TRUE(events("shell").empty());
 }
