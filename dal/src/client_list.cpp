@@ -38,6 +38,17 @@ bool CClientList::Remove(DWORD threadId, HANDLE event) {
   return false;
 }
 
+bool CClientList::RemoveEvent(HANDLE event) {
+  for (CLIENTNODE** link = &m_head; *link != nullptr; link = &(*link)->next) {
+    CLIENTNODE* node = *link;
+    if (node->hEvent != event) continue;
+    *link = node->next;
+    FreeNode(node);
+    return true;
+  }
+  return false;
+}
+
 void CClientList::Clear() {
   while (m_head != nullptr) {
     CLIENTNODE* node = m_head;

@@ -29,6 +29,8 @@ class CClientList {
   bool Append(const CLIENTNODE& client);
   // Unlinks and frees the client's node; false when it is not in the list.
   bool Remove(DWORD threadId, HANDLE event);
+  // The same for the node of an event, whichever thread registered it.
+  bool RemoveEvent(HANDLE event);
   // Gives every node back to the storage that made it.
   void Clear();
 

@@ -159,7 +159,9 @@ CSpeakerInterface::~CSpeakerInterface() {
   if (!m_hMutex) return;
   auto& s = SpeakerModule();
   WaitAdjustingForAbandonment(m_hMutex);
-  s.clients.Remove(GetCurrentThreadId(), m_hEvent);
+  // An object destroyed on another thread than its own is found by its event, which no other
+  // node holds: a node left behind would keep its slot and have a closed handle signalled.
+  if (!s.clients.Remove(GetCurrentThreadId(), m_hEvent) && m_hEvent) s.clients.RemoveEvent(m_hEvent);
   if (m_hEvent) CloseHandle(m_hEvent);
   // Never below zero: an abandonment may already have taken this object's reference.
   if (s.refCount > 0) --s.refCount;

@@ -1,6 +1,7 @@
 // Initialize and the destructor: the requests per Windows version, every stage's clean-up,
 // the shared reference, and the pool of 16 clients.
 #include <list>
+#include <thread>
 
 #include "speaker_fixture.h"
 
@@ -176,6 +177,15 @@ TEST(SpeakerPool, TheSeventeenthObjectFailsAndGivesBackItsReference) {
   objects.clear();
   EXPECT_EQ(SpeakerFake::sent(*fake.core), (std::vector<Sent>{{kCloseClient, {}, 0}}));
   EXPECT_EQ(fake.openHandles(), 0);
+}
+
+TEST(SpeakerPool, AnObjectDestroyedOnAnotherThreadGivesBackItsSlot) {
+  SpeakerFake fake;
+  std::list<CSpeakerInterface> objects(16);
+  for (auto& object : objects) ASSERT_EQ(object.Initialize(nullptr, nullptr), RET_SUCCESS);
+  std::thread([&] { objects.pop_front(); }).join();
+  CSpeakerInterface another;
+  EXPECT_EQ(another.Initialize(nullptr, nullptr), RET_SUCCESS);
 }
 
 TEST(SpeakerPool, ASecondInitializeOfOneObjectIsRefused) {
