@@ -98,6 +98,10 @@ void BM_SetBandGain(benchmark::State& state) {
   }
   g_counting = false;
   if (!sent) state.SkipWithError("the card refused a gain");
+  // The last gain must have reached the card.
+  _arrayBandGain gains{};
+  if (!CEqDriverInterface::GetArrayBandGains(&gains, 0) || gains.gain[gain.band] / 4 != gain.gain / 4)
+    state.SkipWithError("the last gain did not reach the card");
   countAllocations(state, before);
 }
 BENCHMARK(BM_SetBandGain);
