@@ -59,6 +59,14 @@ TEST_F(SimulatedCard, BypassAndTheActiveSetSurviveASecondInitElsewhere) {
   EXPECT_EQ(lines(third.out)[1], "1 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4 4");
 }
 
+TEST_F(SimulatedCard, ARestartBringsTheCardBackAsAtPowerOn) {
+  auto before = probe({"set-all", "8", "bypass", "1", "set-active", "2"});
+  ASSERT_EQ(before.out, "1\n1\n1\n") << before.err;
+  ASSERT_TRUE(ExitWindowsEx(EWX_REBOOT, 0));
+  auto after = probe({"get-bypass", "get-active", "gains"});
+  EXPECT_EQ(lines(after.out), (std::vector<std::string>{"0", "1 0", "1 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0"}));
+}
+
 TEST_F(SimulatedCard, SpeakerCompensationRefusesGainsInEveryProcess) {
   auto first = probe({"compensation", "gains"});
   ASSERT_EQ(lines(first.out).at(0), "1");
