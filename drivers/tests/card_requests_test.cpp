@@ -53,6 +53,11 @@ class CardRequests : public ::testing::Test {
     return answerRequest(state_, units, code, in.empty() ? nullptr : in.data(), static_cast<DWORD>(in.size()),
                          outSize ? out_.data() : nullptr, outSize, bytes_, error_);
   }
+  // A write request whose output carries the device identifier (0: the first speaker).
+  BOOL write(DWORD code, Bytes in, std::vector<Unit> units = {Unit::Core, Unit::Mixer, Unit::Wave}) {
+    out_ = le32(0);
+    return answerRequest(state_, units, code, in.data(), static_cast<DWORD>(in.size()), out_.data(), 4, bytes_, error_);
+  }
   SHORT outGain(int entry) const { return static_cast<SHORT>(out_[4 + 2 * entry] | out_[5 + 2 * entry] << 8); }
   DWORD outDword(int offset) const {
     return out_[offset] | out_[offset + 1] << 8 | out_[offset + 2] << 16 | static_cast<DWORD>(out_[offset + 3]) << 24;
@@ -225,6 +230,75 @@ TEST_F(CardRequests, ARemovedCardAnswersNothing) {
   state_.absent = 1;
   EXPECT_FALSE(send(kGetAllGains, {}, 44));
   EXPECT_EQ(error_, kErrorNotConnected);
+}
+
+constexpr DWORD kSetWaveOption = 0x001D2608;
+constexpr DWORD kGetStatus = 0x001D2A42;
+constexpr DWORD kGetNextDeviceId = 0x001D2A68;
+constexpr DWORD kSetMixerConfig = 0x001D2A90;
+constexpr DWORD kSetCoreConfig = 0x001D2AB8;
+constexpr DWORD kGetMixerInfo = 0x001D2AE0;
+constexpr DWORD kGetCoreInfo = 0x001D2B08;
+constexpr DWORD kGetMixerStatus = 0x001D2B30;
+
+Bytes config(BYTE fill) {
+  Bytes c(28, fill);
+  c[0] = c[1] = c[2] = c[3] = 0;
+  return c;
+}
+
+TEST_F(CardRequests, SpeakerRequestsGoToTheirOwnDeviceOnWindows98) {
+  EXPECT_FALSE(write(kSetMixerConfig, config(1), {Unit::Core}));
+  EXPECT_EQ(error_, DWORD(ERROR_INVALID_FUNCTION));
+  EXPECT_FALSE(send(kSetWaveOption, le32(2), 0, {Unit::Mixer}));
+  EXPECT_TRUE(send(kSetWaveOption, le32(2), 0, {Unit::Wave}));
+  EXPECT_TRUE(write(kSetCoreConfig, config(1), {Unit::Core}));
+}
+
+TEST_F(CardRequests, DeviceIdentifiersWalkToZero) {
+  ASSERT_TRUE(send(kGetNextDeviceId, {}, 4));
+  const DWORD first = outDword(0);
+  ASSERT_TRUE(send(kGetNextDeviceId, le32(first), 4));
+  const DWORD second = outDword(0);
+  EXPECT_NE(second, 0u);
+  ASSERT_TRUE(send(kGetNextDeviceId, le32(second), 4));
+  EXPECT_EQ(outDword(0), 0u);
+  // An identifier the card never gave out.
+  EXPECT_FALSE(send(kGetNextDeviceId, le32(0x4711), 4));
+}
+
+TEST_F(CardRequests, StatusShowsTheConfigurationAndBitFiveOnceTheMixerHasSome) {
+  ASSERT_TRUE(send(kGetStatus, le32(0), 40));
+  EXPECT_EQ(outDword(0) & 0x20, 0u);
+  ASSERT_TRUE(write(kSetCoreConfig, config(0x5C)));
+  ASSERT_TRUE(send(kSetWaveOption, le32(2), 0));
+  ASSERT_TRUE(send(kGetStatus, le32(0), 40));
+  EXPECT_EQ(out_[4], 0x5C);
+  EXPECT_EQ(outDword(28), 2u);
+  EXPECT_EQ(outDword(32), 2u);
+  ASSERT_TRUE(write(kSetMixerConfig, config(0x6D)));
+  ASSERT_TRUE(send(kGetStatus, le32(0), 40));
+  EXPECT_EQ(outDword(0) & 0x20, 0x20u);
+  ASSERT_TRUE(send(kGetMixerStatus, le32(0), 28));
+  EXPECT_EQ(out_[4], 0x6D);
+  // Write requests name a device of the card in their output.
+  out_.assign(4, 0);
+  Bytes in = config(1);
+  Bytes id = le32(0x4711);
+  DWORD bytes = 0, error = 0;
+  EXPECT_FALSE(answerRequest(state_, {Unit::Core}, kSetCoreConfig, in.data(), 28, id.data(), 4, bytes, error));
+}
+
+TEST_F(CardRequests, MixerInformationFillsItsPlaceInEitherRecord) {
+  ASSERT_TRUE(send(kGetMixerInfo, le32(0), 392));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(out_.data()), 6), "Ombrin");
+  ASSERT_TRUE(send(kGetMixerInfo, le32(0), 660));
+  EXPECT_EQ(out_[0], 0xEE);  // the core's part is left alone
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(out_.data() + 268), 6), "Ombrin");
+  EXPECT_FALSE(send(kGetMixerInfo, le32(0), 500));
+  // Core information comes with or without a device identifier.
+  EXPECT_TRUE(send(kGetCoreInfo, {}, 268));
+  EXPECT_TRUE(send(kGetCoreInfo, le32(0), 268));
 }
 
 TEST(ProgramSignal, GainsShapeTheLevelsUnlessBypassed) {
