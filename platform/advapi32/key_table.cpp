@@ -22,7 +22,7 @@ struct Predefined {
 };
 
 Predefined& predefined() {
-  static Predefined p;
+  static Predefined& p = *new Predefined;  // outlives every static that may use a key at exit
   static const bool registered = [] {
     machine::onReset([] {
       auto lock = lockStore();
@@ -53,7 +53,7 @@ std::shared_ptr<OpenKey> predefinedKey(int index) {
 }  // namespace
 
 HandleTable<HKEY, OpenKey>& keyHandles() {
-  static HandleTable<HKEY, OpenKey> table;
+  static auto& table = *new HandleTable<HKEY, OpenKey>;  // outlives every static that may use a key at exit
   static const bool registered = [] {
     machine::onReset([] { keyHandles().clear(); });
     return true;

@@ -51,7 +51,7 @@ struct TokenState {
 };
 
 TokenState& tokenState() {
-  static TokenState* state = new TokenState;
+  static TokenState* state = new TokenState;  // outlives every static that may use it at exit
   static const bool registered = [] {
     ombrin::machine::onReset([] {
       std::lock_guard lock(tokenState().mutex);

@@ -80,8 +80,9 @@ struct Connection {
   pid_t owner = 0;
 };
 
+// Never destroyed: a static destructor elsewhere may still reach the registry at exit.
 Connection& connection() {
-  static Connection c;
+  static Connection& c = *new Connection;
   static const bool registered = [] {
     machine::onReset([] {
       auto& conn = connection();
