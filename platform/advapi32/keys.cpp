@@ -135,7 +135,7 @@ extern "C" LONG WINAPI RegDeleteKeyA(HKEY hKey, LPCSTR lpSubKey) {
     if (LONG error = splitSubKey(lpSubKey, names)) return error;
     Target t = target(*base, names);
     // A root, and the link to the current control set, are not keys one can delete.
-    if (t.folded.empty() || t.isLink) return ERROR_ACCESS_DENIED;
+    if (t.folded.empty() || t.isLink || (base->predefined && names.empty())) return ERROR_ACCESS_DENIED;
     s.beginWrite();
     try {
       KeyId id = 0;

@@ -173,6 +173,8 @@ TEST(RegistryDelete, KeyWithSubkeysFollowsTheFamily) {
 
 TEST_F(RegistryTest, DeleteRefusesRootsAndReportsMissingKeys) {
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, ""), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(RegDeleteKeyA(HKEY_CLASSES_ROOT, ""), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "Software\\Classes"));
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Nothing"), ERROR_FILE_NOT_FOUND);
   EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, nullptr), ERROR_INVALID_PARAMETER);
   EXPECT_EQ(RegDeleteKeyA(HKEY{0x1234}, "x"), ERROR_INVALID_HANDLE);
