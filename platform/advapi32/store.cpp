@@ -5,7 +5,7 @@
 #include <thread>
 
 #include <sqlite3.h>
-#include <unistd.h>
+#include <pthread.h>
 
 #include <ombrin/machine.h>
 #include <ombrin/paths.h>
@@ -77,19 +77,24 @@ std::string joinPath(std::string_view base, std::string_view name) {
 struct Connection {
   std::recursive_mutex mutex;
   std::unique_ptr<Store> store;
-  pid_t owner = 0;
+  bool inherited = false;  // set in a child after fork: the parent still owns the connection
 };
 
 // Never destroyed: a static destructor elsewhere may still reach the registry at exit.
 Connection& connection() {
   static Connection& c = *new Connection;
+  static const bool forkAware = [] {
+    ::pthread_atfork(nullptr, nullptr, [] { connection().inherited = true; });
+    return true;
+  }();
+  (void)forkAware;
   static const bool registered = [] {
     machine::onReset([] {
       auto& conn = connection();
       std::lock_guard lock(conn.mutex);
-      if (conn.owner == ::getpid()) conn.store.reset();
-      else conn.store.release();  // inherited across fork: the parent still owns it
-      conn.owner = 0;
+      if (conn.inherited) (void)conn.store.release();
+      else conn.store.reset();
+      conn.inherited = false;
     });
     return true;
   }();
@@ -371,12 +376,12 @@ std::unique_lock<std::recursive_mutex> lockStore() { return std::unique_lock(con
 
 Store& store() {
   auto& conn = connection();
-  if (conn.store && conn.owner != ::getpid()) {
+  if (conn.inherited) {
     (void)conn.store.release();  // a connection must not cross a fork
+    conn.inherited = false;
   }
   if (!conn.store) {
     conn.store = std::make_unique<Store>(machine::current().registryFile().string());
-    conn.owner = ::getpid();
   }
   return *conn.store;
 }
