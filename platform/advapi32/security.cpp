@@ -141,11 +141,15 @@ extern "C" BOOL WINAPI OpenThreadToken(HANDLE ThreadHandle, DWORD DesiredAccess,
     if (is9x()) return fail(ERROR_CALL_NOT_IMPLEMENTED);
     if (TokenHandle == nullptr) return fail(ERROR_NOACCESS);
     if (!isThread(ThreadHandle)) return fail(ERROR_INVALID_HANDLE);
-    // No thread of the machine impersonates anyone.
-    return fail(ERROR_NO_TOKEN);
+    // Every thread of the machine runs as the logged-on user, so its token is the process's
+    // (a program asking its own thread for the shutdown privilege gets it, as the machine's
+    // restart path expects).
+    tokenState();
+    *TokenHandle = ombrin::kernelHandles().insert(std::make_shared<TokenObject>(grantedTokenAccess(DesiredAccess)));
+    return TRUE;
   }();
-  OMBRIN_TRACE("security", "OpenThreadToken(%#x, %#x, %d) -> %d, error %u", ThreadHandle.value, DesiredAccess,
-               OpenAsSelf, result, GetLastError());
+  OMBRIN_TRACE("security", "OpenThreadToken(%#x, %#x, %d) -> %d, %#x", ThreadHandle.value, DesiredAccess,
+               OpenAsSelf, result, result && TokenHandle ? TokenHandle->value : 0u);
   return result;
 }
 

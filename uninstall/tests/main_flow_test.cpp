@@ -179,9 +179,9 @@ TEST_F(UninstallerProgram, EverySelectionShowsAndRemovesWhatItShould) {
       {"now, values unreadable", WindowsVersion::Win95, false, "now", "", true, {kDone}},
       {"now silent", WindowsVersion::Win98, true, "now silent", "", true, {}},
       {"now on NT removes nothing", WindowsVersion::Nt4, true, "now", "", false, {kDone}},
-      // NT has a security model, but no thread token to enable the privilege on: no restart.
+      // NT has a security model: the thread's token gets the shutdown privilege, then the restart.
       {"consent on NT removes nothing", WindowsVersion::Win2000, true, "", "IDOK,IDOK", false,
-       {kConfirmOk, kRestartOk, kReminder}},
+       {kConfirmOk, kRestartOk, "restart|0x42", kReminder}},
   };
   for (const auto& c : cases) {
     Prepare(c.version, c.values);

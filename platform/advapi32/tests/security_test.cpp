@@ -45,16 +45,15 @@ TEST(Security, TheWindows9xFamilyHasNoTokens) {
   }
 }
 
-TEST(Security, OnNtAThreadHasNoTokenAndTheProcessTokenEnablesShutdown) {
+TEST(Security, OnNtThreadAndProcessTokensEnableShutdown) {
   for (auto version : {WindowsVersion::Nt4, WindowsVersion::Win2000}) {
     ombrin::test::TempMachine machine(version, {});
     HANDLE token = kSentinelHandle;
-    EXPECT_FALSE(OpenThreadToken(GetCurrentThread(), kAllTokenAccess, FALSE, &token));
-    EXPECT_EQ(GetLastError(), DWORD{ERROR_NO_TOKEN});
     EXPECT_FALSE(OpenThreadToken(HANDLE{0x1234}, kAllTokenAccess, FALSE, &token));
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+    EXPECT_EQ(token, kSentinelHandle);
 
-    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), kAllTokenAccess, &token));
+    ASSERT_TRUE(OpenThreadToken(GetCurrentThread(), kAllTokenAccess, FALSE, &token));
     EXPECT_FALSE(ombrin::security::privilegeEnabled(SE_SHUTDOWN_NAME));
     SetLastError(12345);
     EXPECT_EQ(enableShutdown(token), DWORD{ERROR_SUCCESS});  // the last error is cleared on success
@@ -62,6 +61,9 @@ TEST(Security, OnNtAThreadHasNoTokenAndTheProcessTokenEnablesShutdown) {
     EXPECT_TRUE(CloseHandle(token));
     EXPECT_FALSE(AdjustTokenPrivileges(token, TRUE, nullptr, 0, nullptr, nullptr));
     EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+
+    ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), kAllTokenAccess, &token));
+    EXPECT_TRUE(CloseHandle(token));
   }
 }
 
