@@ -61,6 +61,16 @@ class Refused {
   std::vector<std::string> names_;
 };
 
+// Deletes a subkey a scan found, through the engine's virtual table. True when it is gone;
+// a refused deletion is remembered so the scan passes over it from then on.
+bool DeleteScannedKey(Uninstaller& engine, HKEY root, const char* path, HKEY parent, const char* subkey,
+                      Refused& refused) {
+  engine.DeleteKey(root, path, subkey);
+  if (!SubkeyExists(parent, subkey)) return true;
+  refused.add(subkey);
+  return false;
+}
+
 // Deletes `name` below `parent` with its whole subtree, also where the platform refuses to delete
 // a key that still has subkeys. A child that cannot be deleted is stepped over, never retried.
 bool DeleteTree(HKEY parent, const char* name, int depth = 0) {
@@ -141,9 +151,7 @@ int Uninstaller::RemoveKeysByValue(HKEY root, const char* path, const char* valu
       ++index;
       continue;
     }
-    DeleteKey(root, path, subkey);
-    if (SubkeyExists(parent.get(), subkey)) {
-      refused.add(subkey);
+    if (!DeleteScannedKey(*this, root, path, parent.get(), subkey, refused)) {
       ++index;
       continue;
     }
@@ -169,9 +177,7 @@ void Uninstaller::RemoveSectionsByValue(HKEY root, const char* path, const char*
       ++index;
       continue;
     }
-    DeleteKey(root, path, section);
-    if (SubkeyExists(sections.get(), section)) {
-      refused.add(section);
+    if (!DeleteScannedKey(*this, root, path, sections.get(), section, refused)) {
       ++index;
       continue;
     }
@@ -193,9 +199,7 @@ void Uninstaller::RemoveKeysByName(HKEY root, const char* path, const char* text
       ++index;
       continue;
     }
-    DeleteKey(root, path, subkey);
-    if (SubkeyExists(parent.get(), subkey)) {
-      refused.add(subkey);
+    if (!DeleteScannedKey(*this, root, path, parent.get(), subkey, refused)) {
       ++index;
       continue;
     }
