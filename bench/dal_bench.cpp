@@ -13,6 +13,8 @@
 #include <Qv10DAL.h>
 #include <ombrin/machine.h>
 
+#include "bench_machine.h"
+
 namespace fs = std::filesystem;
 
 // Every heap allocation of the process while counting is on, whoever makes it.
@@ -41,30 +43,13 @@ extern "C" void* realloc(void* p, std::size_t size) {
 
 namespace {
 
+
 // A fresh Windows 98 machine with the sound card, for the whole run.
-class BenchMachine {
- public:
-  BenchMachine() {
-    std::string pattern = (fs::temp_directory_path() / "ombrin-dal-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
-    ::setenv("OMBRIN_MACHINE", root_.c_str(), 1);
-    ombrin::machine::resetCurrent();
-    std::string error;
-    if (!ombrin::machine::create(root_, ombrin::machine::Profile{}, true, error)) std::abort();
-    if (!CEqDriverInterface::Init(nullptr)) std::abort();
-  }
-  ~BenchMachine() {
-    ombrin::machine::resetCurrent();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-
- private:
-  fs::path root_;
-};
-
-void machine() { static BenchMachine m; }
+void machine() {
+  static BenchMachine m({"sound"});
+  static const bool ready = m.ok() && CEqDriverInterface::Init(nullptr);
+  if (!ready) std::abort();
+}
 
 // The counter must see an allocation it is shown, or its zeros mean nothing.
 bool countingWorks() {

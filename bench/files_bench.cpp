@@ -14,36 +14,15 @@
 #include <benchmark/benchmark.h>
 
 #include <ombrin/machine.h>
+
+#include "bench_machine.h"
 #include <win32/windows.h>
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class BenchMachine {
- public:
-  BenchMachine() {
-    std::string pattern = (fs::temp_directory_path() / "ombrin-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) std::abort();
-    root_ = pattern;
-    ::setenv("OMBRIN_MACHINE", root_.c_str(), 1);
-    ombrin::machine::resetCurrent();
-    ombrin::machine::Profile profile;
-    profile.editions.clear();
-    std::string error;
-    if (!ombrin::machine::create(root_, profile, true, error)) std::abort();
-  }
-  ~BenchMachine() {
-    ombrin::machine::resetCurrent();
-    std::error_code ec;
-    fs::remove_all(root_, ec);
-  }
-  fs::path driveC() const { return root_ / "drive_c"; }
-
- private:
-  fs::path root_;
-};
-
+// A fresh Windows 98 machine without the card, for the whole run.
 BenchMachine& benchMachine() {
   static BenchMachine machine;
   return machine;

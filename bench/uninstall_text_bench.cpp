@@ -12,6 +12,7 @@
 #include <ombrin/machine.h>
 
 #include "../uninstall/tests/text_removal_reference.h"
+#include "bench_machine.h"
 #include "text_removal.h"
 #include "uninstaller.h"
 
@@ -67,24 +68,13 @@ BENCHMARK(BM_StepByStepLoop)->Arg(8 << 10)->Arg(64 << 10)->Arg(256 << 10)->Arg(1
 // The whole operation on a machine's file: open, map, remove, cut and close.
 void BM_RemoveTextFromFile(benchmark::State& state) {
   auto size = static_cast<std::size_t>(state.range(0));
-  namespace fs = std::filesystem;
-  std::string pattern = (fs::temp_directory_path() / "ombrin-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    state.SkipWithError("mkdtemp failed");
-    return;
-  }
-  fs::path root = pattern;
-  ::setenv("OMBRIN_MACHINE", root.c_str(), 1);
-  ombrin::machine::resetCurrent();
-  ombrin::machine::Profile profile;
-  profile.editions.clear();
-  std::string error;
-  if (!ombrin::machine::create(root, profile, true, error)) {
-    state.SkipWithError(error.c_str());
+  BenchMachine machine;
+  if (!machine.ok()) {
+    state.SkipWithError(machine.error().c_str());
     return;
   }
   const std::string ini = MakeIni(size, OccurrencesFor(size));
-  fs::path host = root / "drive_c" / "WINDOWS" / "system.ini";
+  auto host = machine.driveC() / "WINDOWS" / "system.ini";
   Uninstaller engine;
   for (auto _ : state) {
     state.PauseTiming();
@@ -93,8 +83,6 @@ void BM_RemoveTextFromFile(benchmark::State& state) {
     engine.RemoveTextFromFile("C:\\WINDOWS\\system.ini", kLine.c_str());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * size));
-  ombrin::machine::resetCurrent();
-  fs::remove_all(root);
 }
 BENCHMARK(BM_RemoveTextFromFile)->Arg(8 << 10)->Arg(16 << 20)->Unit(benchmark::kMillisecond);
 
