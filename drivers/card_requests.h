@@ -23,6 +23,26 @@ struct Buffers {
   DWORD error = 0;
 };
 
+// Fails a request with the error a driver would report.
+inline bool fail(Buffers& buffers, DWORD error) {
+  buffers.error = error;
+  return false;
+}
+
+// Little-endian fields of the request buffers.
+inline DWORD readDword(const BYTE* p) {
+  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
+         static_cast<DWORD>(p[3]) << 24;
+}
+inline void writeDword(BYTE* p, DWORD value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(value >> (8 * i));
+}
+inline USHORT readWord(const BYTE* p) { return static_cast<USHORT>(p[0] | p[1] << 8); }
+inline void writeWord(BYTE* p, USHORT value) {
+  p[0] = static_cast<BYTE>(value & 0xFF);
+  p[1] = static_cast<BYTE>(value >> 8);
+}
+
 using Handler = bool (*)(CardState& state, Buffers& buffers);
 
 struct RequestRow {

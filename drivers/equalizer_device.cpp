@@ -7,25 +7,6 @@
 namespace ombrin::card {
 namespace {
 
-// Little-endian fields of the request buffers.
-DWORD readDword(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-         static_cast<DWORD>(p[3]) << 24;
-}
-void writeDword(BYTE* p, DWORD value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(value >> (8 * i));
-}
-USHORT readWord(const BYTE* p) { return static_cast<USHORT>(p[0] | p[1] << 8); }
-void writeWord(BYTE* p, USHORT value) {
-  p[0] = static_cast<BYTE>(value & 0xFF);
-  p[1] = static_cast<BYTE>(value >> 8);
-}
-
-bool fail(Buffers& buffers, DWORD error) {
-  buffers.error = error;
-  return false;
-}
-
 bool compensationActive(const CardState& state) { return state.activeSet == kSpeakerCompensationSet; }
 
 // The compensation set belongs to the card; only ordinary sets can be written.

@@ -8,19 +8,6 @@
 namespace ombrin::card {
 namespace {
 
-DWORD readDword(const BYTE* p) {
-  return static_cast<DWORD>(p[0]) | static_cast<DWORD>(p[1]) << 8 | static_cast<DWORD>(p[2]) << 16 |
-         static_cast<DWORD>(p[3]) << 24;
-}
-void writeDword(BYTE* p, DWORD value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<BYTE>(value >> (8 * i));
-}
-
-bool fail(Buffers& buffers, DWORD error) {
-  buffers.error = error;
-  return false;
-}
-
 // 0 stands for the first speaker device; other identifiers must be the card's.
 bool knownDevice(DWORD id) {
   if (id == 0) return true;

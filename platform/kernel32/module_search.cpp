@@ -10,27 +10,9 @@ namespace fs = std::filesystem;
 namespace ombrin::modules {
 namespace {
 
-bool isRegularFile(const fs::path& path) {
-  std::error_code ec;
-  return fs::is_regular_file(path, ec);
-}
-
-// The program's directory is a host directory; names match there without case too.
-std::optional<fs::path> findInHostDirectory(const fs::path& dir, const std::string& name) {
-  if (isRegularFile(dir / name)) return dir / name;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(dir, ec)) {
-    if (paths::equalsNoCase(entry.path().filename().string(), name) && isRegularFile(entry.path()))
-      return entry.path();
-  }
-  return std::nullopt;
-}
-
-std::optional<fs::path> findInMachine(const std::string& winPath) {
-  auto resolved = paths::resolve(winPath);
-  if (resolved.error != 0 || !resolved.exists || resolved.linkOutside || !isRegularFile(resolved.host))
-    return std::nullopt;
-  return resolved.host;
+std::optional<fs::path> found(fs::path host) {
+  if (host.empty()) return std::nullopt;
+  return host;
 }
 
 }  // namespace
@@ -54,14 +36,14 @@ fs::path programFile() {
 }
 
 std::optional<fs::path> findModuleFile(const std::string& name) {
-  if (hasDirectory(name)) return findInMachine(name);
-  if (auto found = findInHostDirectory(programFile().parent_path(), name)) return found;
+  if (hasDirectory(name)) return found(paths::machineFile(name));
+  if (auto host = found(paths::hostFileNoCase(paths::programDirectory(), name))) return host;
   const auto& m = machine::current();
   std::vector<std::string> directories{m.systemDirectory()};
   if (m.profile().isNt()) directories.push_back(m.windowsDirectory() + "\\SYSTEM");
   directories.push_back(m.windowsDirectory());
   for (const auto& dir : directories) {
-    if (auto found = findInMachine(dir + "\\" + name)) return found;
+    if (auto host = found(paths::machineFile(dir + "\\" + name))) return host;
   }
   return std::nullopt;
 }

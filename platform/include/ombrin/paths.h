@@ -28,6 +28,14 @@ Resolved resolve(std::string_view winPath);
 // The Windows path of a host path under drive_c ("C:\\WINDOWS\\SYSTEM.INI"), or empty.
 std::string toWindows(const std::filesystem::path& host);
 
+// Where the loader and the shell look for a program or module file:
+// an existing regular file at a machine path (never through a link leading out), or empty;
+std::filesystem::path machineFile(std::string_view winPath);
+// the entry of a host directory whose name equals `name` without case, if a regular file, or empty;
+std::filesystem::path hostFileNoCase(const std::filesystem::path& dir, std::string_view name);
+// the host directory of the running program.
+std::filesystem::path programDirectory();
+
 // Case-insensitive comparison in the machine's code page (ASCII letters and Windows-1252 accents).
 bool equalsNoCase(std::string_view a, std::string_view b);
 int compareNoCase(std::string_view a, std::string_view b);
