@@ -19,7 +19,7 @@ LONG loadChildren(Store& s, OpenKey& key) {
   if (key.childrenValid && key.childrenStamp == stamp) return ERROR_SUCCESS;
   KeyId id = keyId(s, key);
   if (id == 0 || !s.keyExists(id)) return ERROR_KEY_DELETED;
-  key.children = s.children(id);
+  key.children = s.childList(id);
   key.childrenStamp = stamp;
   key.childrenValid = true;
   return ERROR_SUCCESS;
@@ -41,8 +41,8 @@ LONG enumKey(Store& s, HKEY hKey, DWORD index, LPSTR name, DWORD capacity, DWORD
   if (!key) return ERROR_INVALID_HANDLE;
   if (!allowed(*key, KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
   if (LONG error = loadChildren(s, *key)) return error;
-  if (index >= key->children.size()) return ERROR_NO_MORE_ITEMS;
-  const auto& child = key->children[index];
+  if (index >= key->children->size()) return ERROR_NO_MORE_ITEMS;
+  const auto& child = (*key->children)[index];
   if (name == nullptr || child.size() + 1 > capacity) return ERROR_MORE_DATA;
   std::memcpy(name, child.c_str(), child.size() + 1);
   *length = static_cast<DWORD>(child.size());
@@ -113,14 +113,14 @@ extern "C" LONG WINAPI RegQueryInfoKeyA(HKEY hKey, LPSTR lpClass, LPDWORD lpcchC
     if (LONG error = loadChildren(s, *key)) return error;
     if (LONG error = loadValues(s, *key)) return error;
     DWORD maxSubKey = 0, maxName = 0, maxData = 0;
-    for (const auto& child : key->children) maxSubKey = std::max(maxSubKey, static_cast<DWORD>(child.size()));
+    for (const auto& child : *key->children) maxSubKey = std::max(maxSubKey, static_cast<DWORD>(child.size()));
     for (const auto& row : key->values) {
       maxName = std::max(maxName, static_cast<DWORD>(row.name.size()));
       maxData = std::max(maxData, static_cast<DWORD>(row.data.size()));
     }
     if (lpClass && lpcchClass && *lpcchClass > 0) lpClass[0] = '\0';
     if (lpcchClass) *lpcchClass = 0;
-    if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(key->children.size());
+    if (lpcSubKeys) *lpcSubKeys = static_cast<DWORD>(key->children->size());
     if (lpcbMaxSubKeyLen) *lpcbMaxSubKeyLen = maxSubKey;
     if (lpcbMaxClassLen) *lpcbMaxClassLen = 0;
     if (lpcValues) *lpcValues = static_cast<DWORD>(key->values.size());

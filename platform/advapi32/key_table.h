@@ -26,7 +26,7 @@ struct OpenKey {
   // subkeys by index costs one query, not one per index.
   bool childrenValid = false;
   std::uint64_t childrenStamp = 0;
-  std::vector<std::string> children;
+  ChildList children;
   bool valuesValid = false;
   std::uint64_t valuesStamp = 0;
   std::vector<ValueRow> values;

@@ -1,5 +1,6 @@
 #include "store.h"
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -35,6 +36,7 @@ constexpr const char* kSql[] = {
     "SELECT name, type, data FROM vals WHERE key=?1 ORDER BY id",
     "PRAGMA data_version",
     "SELECT parent, name, root FROM keys WHERE id=?1",
+    "SELECT id FROM keys WHERE root=?1 AND path>=?2 AND path<?3",
 };
 static_assert(std::size(kSql) == static_cast<std::size_t>(Store::Sql::Count));
 
@@ -61,12 +63,26 @@ constexpr const char* kSchema =
 
 constexpr int kSchemaVersion = 1;
 
+// Remembered answers are dropped past this many, so a long scan cannot grow them without end.
+constexpr std::size_t kCacheLimit = 200000;
+
+// Stamps from the shared generation and from the database's own version never meet.
+constexpr std::uint64_t kGenerationStamp = std::uint64_t{1} << 63;
+
 // Writers wait this long for each other before a retry.
 constexpr int kBusyTimeoutMs = 10000;
 constexpr int kBusyRetries = 30;
 
 [[noreturn]] void raise(sqlite3* db, const char* what) {
   throw StoreError{std::string(what) + ": " + (db ? sqlite3_errmsg(db) : "no database")};
+}
+
+std::string keySlot(int root, std::string_view foldedPath) {
+  std::string slot;
+  slot.reserve(foldedPath.size() + 1);
+  slot += static_cast<char>(root);
+  slot += foldedPath;
+  return slot;
 }
 
 std::string joinPath(std::string_view base, std::string_view name) {
@@ -145,7 +161,7 @@ std::string Statement::blob(int column) const {
   return bytes ? std::string(bytes, static_cast<std::size_t>(size)) : std::string();
 }
 
-Store::Store(const std::string& file) { open(file); }
+Store::Store(const std::string& file) : generation_(std::make_unique<WriteGeneration>(file + "-gen")) { open(file); }
 
 Store::~Store() {
   for (auto* stmt : statements_) sqlite3_finalize(stmt);
@@ -240,18 +256,56 @@ void Store::beginWrite() {
   // that gives up would lose the caller's change.
   for (int attempt = 0;; ++attempt) {
     int rc = sqlite3_exec(db_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) return;
+    if (rc == SQLITE_OK) {
+      writing_ = true;
+      // Holding the write lock, the database is what we remember if nobody has committed since.
+      auto generation = generation_->current();
+      tracking_ = generation && *generation == cachedAt_;
+      pending_.clear();
+      return;
+    }
     if ((rc & 0xFF) != SQLITE_BUSY || attempt >= kBusyRetries) raise(db_, "BEGIN IMMEDIATE");
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
 }
 
-void Store::beginRead() { exec("BEGIN"); }
+void Store::beginRead() {
+  exec("BEGIN");
+  writing_ = false;
+}
 
 void Store::commit() {
+  if (!writing_) {
+    exec("COMMIT");
+    return;
+  }
+  // Other processes stop trusting what they remember before the write can be seen, and the
+  // generation moves once it can; if we die in between, they keep asking the database.
+  generation_->beginCommit();
+  struct Counted {
+    Store& store;
+    bool committed = false;
+    ~Counted() {
+      store.writing_ = false;
+      auto before = store.generation_->endCommit();
+      // Ours was the only commit since what we remember: bring it up to date instead of
+      // dropping it.
+      if (committed && store.tracking_ && before && *before == store.cachedAt_) {
+        for (auto& change : store.pending_) change();
+        store.cachedAt_ = *before + 1;
+      } else {
+        store.forget();
+      }
+      store.tracking_ = false;
+      store.pending_.clear();
+    }
+  } counted{*this};
   for (int attempt = 0;; ++attempt) {
     int rc = sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) return;
+    if (rc == SQLITE_OK) {
+      counted.committed = true;
+      return;
+    }
     if ((rc & 0xFF) != SQLITE_BUSY || attempt >= kBusyRetries) raise(db_, "COMMIT");
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
@@ -259,26 +313,76 @@ void Store::commit() {
 
 void Store::rollback() {
   if (!sqlite3_get_autocommit(db_)) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+  writing_ = false;
+  tracking_ = false;
+  pending_.clear();
 }
 
 bool Store::inTransaction() const { return !sqlite3_get_autocommit(db_); }
 
+void Store::forget() {
+  keyIds_.clear();
+  keyExists_.clear();
+  values_.clear();
+  children_.clear();
+  cachedCount_ = 0;
+}
+
+void Store::note(std::function<void()> change) {
+  if (tracking_) pending_.push_back(std::move(change));
+}
+
+bool Store::cacheUsable() {
+  // Inside a transaction the snapshot may be newer than what we remember, or our own
+  // uncommitted change.
+  if (inTransaction()) return false;
+  auto generation = generation_->current();
+  if (!generation || *generation != cachedAt_ || cachedCount_ > kCacheLimit) {
+    forget();
+    if (!generation) return false;
+    cachedAt_ = *generation;
+  }
+  return true;
+}
+
 std::uint64_t Store::stamp() {
+  if (auto generation = generation_->current()) return kGenerationStamp | *generation;
   auto version = statement(Sql::DataVersion);
   version.step();
-  return (localWrites_ << 32) ^ static_cast<std::uint64_t>(version.integer(0));
+  return ((localWrites_ << 32) ^ static_cast<std::uint64_t>(version.integer(0))) & ~kGenerationStamp;
 }
 
 KeyId Store::findKey(int root, std::string_view foldedPath) {
+  bool cached = cacheUsable();
+  std::string slot;
+  if (cached) {
+    slot = keySlot(root, foldedPath);
+    if (auto it = keyIds_.find(slot); it != keyIds_.end()) return it->second;
+  }
   auto find = statement(Sql::FindKey);
   find.bind(1, root).bindBlob(2, foldedPath);
-  return find.step() ? find.integer(0) : 0;
+  KeyId id = find.step() ? find.integer(0) : 0;
+  if (cached) {
+    keyIds_.emplace(std::move(slot), id);
+    if (id != 0) keyExists_[id] = true;
+    cachedCount_ += 2;
+  }
+  return id;
 }
 
 bool Store::keyExists(KeyId id) {
+  bool cached = cacheUsable();
+  if (cached) {
+    if (auto it = keyExists_.find(id); it != keyExists_.end()) return it->second;
+  }
   auto exists = statement(Sql::KeyExists);
   exists.bind(1, id);
-  return exists.step();
+  bool found = exists.step();
+  if (cached) {
+    keyExists_.emplace(id, found);
+    ++cachedCount_;
+  }
+  return found;
 }
 
 KeyId Store::createPath(int root, KeyId baseId, std::string_view baseFolded,
@@ -296,6 +400,17 @@ KeyId Store::createPath(int root, KeyId baseId, std::string_view baseFolded,
       insert.step();
       child = sqlite3_last_insert_rowid(db_);
       created = true;
+      note([this, parent = id, child, slot = keySlot(root, path), name = std::string(name), folded] {
+        keyIds_[slot] = child;
+        keyExists_[child] = true;
+        auto it = children_.find(parent);
+        if (it == children_.end()) return;
+        auto list = std::make_shared<std::vector<std::string>>(*it->second);
+        auto at = std::lower_bound(list->begin(), list->end(), folded,
+                                   [](const std::string& a, const std::string& b) { return fold(a) < b; });
+        list->insert(at, name);
+        it->second = std::move(list);
+      });
     } else {
       created = false;
     }
@@ -320,7 +435,34 @@ bool Store::hasChildren(KeyId id) {
   return any.step();
 }
 
+void Store::noteDeletedSubtree(int root, std::string_view foldedPath) {
+  KeyId top = findKey(root, foldedPath);
+  KeyId parent = 0;
+  std::string name;
+  int topRoot = 0;
+  if (top == 0 || !keyRow(top, parent, name, topRoot)) return;
+  std::vector<KeyId> ids{top};
+  auto below = statement(Sql::SubtreeIds);
+  below.bind(1, root).bindBlob(2, std::string(foldedPath) + '\\').bindBlob(3, std::string(foldedPath) + ']');
+  while (below.step()) ids.push_back(below.integer(0));
+  note([this, root, ids = std::move(ids), parent, folded = fold(name), path = std::string(foldedPath)] {
+    for (KeyId id : ids) {
+      keyExists_[id] = false;
+      values_.erase(id);
+      children_.erase(id);
+    }
+    keyIds_.erase(keySlot(root, path));
+    keyIds_.erase(keyIds_.lower_bound(keySlot(root, path + '\\')), keyIds_.lower_bound(keySlot(root, path + ']')));
+    auto it = children_.find(parent);
+    if (it == children_.end()) return;
+    auto list = std::make_shared<std::vector<std::string>>(*it->second);
+    std::erase_if(*list, [&](const std::string& child) { return fold(child) == folded; });
+    it->second = std::move(list);
+  });
+}
+
 void Store::deleteSubtree(int root, std::string_view foldedPath) {
+  if (tracking_) noteDeletedSubtree(root, foldedPath);
   std::string low = std::string(foldedPath) + '\\';
   std::string high = std::string(foldedPath) + ']';
   for (Sql sql : {Sql::DeleteSubtreeValues, Sql::DeleteSubtreeKeys}) {
@@ -338,6 +480,19 @@ std::vector<std::pair<KeyId, std::string>> Store::childKeys(KeyId id) {
   return keys;
 }
 
+ChildList Store::childList(KeyId id) {
+  bool cached = cacheUsable();
+  if (cached) {
+    if (auto it = children_.find(id); it != children_.end()) return it->second;
+  }
+  auto list = std::make_shared<const std::vector<std::string>>(children(id));
+  if (cached) {
+    children_.emplace(id, list);
+    cachedCount_ += 1 + list->size();
+  }
+  return list;
+}
+
 std::vector<std::string> Store::children(KeyId id) {
   std::vector<std::string> names;
   auto list = statement(Sql::Children);
@@ -347,25 +502,43 @@ std::vector<std::string> Store::children(KeyId id) {
 }
 
 bool Store::findValue(KeyId key, std::string_view name, ValueRow& row) {
+  bool cached = cacheUsable();
+  std::string folded = fold(name);
+  if (cached) {
+    if (auto byKey = values_.find(key); byKey != values_.end()) {
+      if (auto it = byKey->second.find(folded); it != byKey->second.end()) {
+        if (it->second.found) row = it->second.row;
+        return it->second.found;
+      }
+    }
+  }
   auto find = statement(Sql::FindValue);
-  find.bind(1, key).bindBlob(2, fold(name));
-  if (!find.step()) return false;
-  row.name = find.blob(0);
-  row.type = static_cast<DWORD>(find.integer(1));
-  row.data = find.blob(2);
-  return true;
+  find.bind(1, key).bindBlob(2, folded);
+  bool found = find.step();
+  if (found) {
+    row.name = find.blob(0);
+    row.type = static_cast<DWORD>(find.integer(1));
+    row.data = find.blob(2);
+  }
+  if (cached) {
+    values_[key].emplace(std::move(folded), found ? FoundValue{true, row} : FoundValue{});
+    ++cachedCount_;
+  }
+  return found;
 }
 
 void Store::setValue(KeyId key, std::string_view name, DWORD type, std::string_view data) {
   auto upsert = statement(Sql::UpsertValue);
   upsert.bind(1, key).bindBlob(2, name).bindBlob(3, fold(name)).bind(4, type).bindBlob(5, data);
   upsert.step();
+  note([this, key] { values_.erase(key); });
 }
 
 bool Store::deleteValue(KeyId key, std::string_view name) {
   auto del = statement(Sql::DeleteValue);
   del.bind(1, key).bindBlob(2, fold(name));
   del.step();
+  note([this, key] { values_.erase(key); });
   return sqlite3_changes(db_) > 0;
 }
 

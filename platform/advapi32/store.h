@@ -1,14 +1,22 @@
 // The machine's registry database: one SQLite connection per process, shared by every thread
 // under one lock, with its prepared statements cached. Every Reg* call is one transaction.
+// Lookups outside a transaction are remembered while no process has written since.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include <win32/windef.h>
+
+#include "write_generation.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -36,6 +44,9 @@ struct ValueRow {
   DWORD type = 0;
   std::string data;
 };
+
+// A key's subkeys by display name, sorted without case; shared by every handle that walks it.
+using ChildList = std::shared_ptr<const std::vector<std::string>>;
 
 // A prepared statement, reset and cleared when the guard goes.
 class Statement {
@@ -78,6 +89,7 @@ class Store {
     Values,
     DataVersion,
     KeyRow,
+    SubtreeIds,
     Count
   };
 
@@ -98,7 +110,7 @@ class Store {
   bool inTransaction() const;
 
   // Changes whenever this process or another one commits a write: enumeration snapshots
-  // taken under an older stamp are stale.
+  // taken under an older stamp are stale. Take it before reading what it tags.
   std::uint64_t stamp();
   void noteLocalWrite() { ++localWrites_; }
 
@@ -114,6 +126,7 @@ class Store {
   bool keyRow(KeyId id, KeyId& parent, std::string& name, int& root);
   void deleteSubtree(int root, std::string_view foldedPath);
   std::vector<std::string> children(KeyId id);  // display names, sorted without case
+  ChildList childList(KeyId id);
   std::vector<std::pair<KeyId, std::string>> childKeys(KeyId id);
 
   bool findValue(KeyId key, std::string_view name, ValueRow& row);
@@ -124,10 +137,34 @@ class Store {
  private:
   void open(const std::string& file);
   void createSchema();
+  // Whether remembered answers may be used and new ones kept: outside a transaction, while the
+  // shared generation is readable; a new generation forgets everything.
+  bool cacheUsable();
+  void forget();
+  // While a write transaction began on what we remember, its changes are noted here and
+  // applied to what we remember once it commits with no other write between.
+  void note(std::function<void()> change);
+  void noteDeletedSubtree(int root, std::string_view foldedPath);
 
   sqlite3* db_ = nullptr;
   sqlite3_stmt* statements_[static_cast<int>(Sql::Count)] = {};
   std::uint64_t localWrites_ = 0;
+  bool writing_ = false;  // the open transaction is a write
+  bool tracking_ = false;
+  std::vector<std::function<void()>> pending_;
+  std::unique_ptr<WriteGeneration> generation_;
+
+  // Answers read under generation cachedAt_.
+  std::uint64_t cachedAt_ = 0;
+  std::map<std::string, KeyId> keyIds_;  // root byte + folded path -> id (0: none); ordered for subtrees
+  std::unordered_map<KeyId, bool> keyExists_;
+  struct FoundValue {
+    bool found = false;
+    ValueRow row;
+  };
+  std::unordered_map<KeyId, std::unordered_map<std::string, FoundValue>> values_;  // by folded name
+  std::unordered_map<KeyId, ChildList> children_;
+  std::size_t cachedCount_ = 0;
 };
 
 // The store of the current machine, opened (and created) on first use. Callers hold the lock
