@@ -1,4 +1,5 @@
 // Enumeration by index: order, buffers, and what deleting in the middle of it does.
+#include <functional>
 #include <string>
 
 #include "registry_fixture.h"
@@ -102,4 +103,49 @@ TEST_F(RegistryTest, DeletingValuesWhileEnumeratingReindexesToo) {
   ASSERT_EQ(RegEnumValueA(key, 1, name, &size, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
   EXPECT_STREQ(name, "V3");  // V2 moved into index 0 and is skipped
   RegCloseKey(key);
+}
+
+// Answers read once are remembered; this process's own writes must show in them right away.
+TEST_F(RegistryTest, OwnWritesShowInWhatWasReadBefore) {
+  HKEY mix = create(HKEY_LOCAL_MACHINE, "Software\\Mix");
+  for (const char* name : {"b\\x\\y", "D"}) RegCloseKey(create(mix, name));
+  setDword(mix, "Level", 1);
+  HKEY deep{};
+  ASSERT_EQ(open(mix, "b\\x\\y", deep), ERROR_SUCCESS);
+  DWORD value = 0, size = sizeof value;
+  auto level = [&] {
+    size = sizeof value;
+    return RegQueryValueExA(mix, "level", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  };
+  // Read everything once, so it is all remembered.
+  EXPECT_EQ(subkeys(mix), (std::vector<std::string>{"b", "D"}));
+  EXPECT_TRUE(exists(mix, "b\\x\\y"));
+  EXPECT_FALSE(exists(mix, "C"));
+  EXPECT_EQ(level(), ERROR_SUCCESS);
+
+  struct Step {
+    const char* what;
+    std::function<void()> write;
+    std::vector<std::string> subkeys;
+  } steps[] = {
+      {"create in the middle", [&] { RegCloseKey(create(mix, "C")); }, {"b", "C", "D"}},
+      {"create first", [&] { RegCloseKey(create(mix, "a")); }, {"a", "b", "C", "D"}},
+      {"delete a subtree", [&] { EXPECT_EQ(RegDeleteKeyA(mix, "B"), ERROR_SUCCESS); }, {"a", "C", "D"}},
+      {"create it again", [&] { RegCloseKey(create(mix, "b")); }, {"a", "b", "C", "D"}},
+  };
+  for (const auto& step : steps) {
+    step.write();
+    EXPECT_EQ(subkeys(mix), step.subkeys) << step.what;
+  }
+  EXPECT_TRUE(exists(mix, "C"));
+  EXPECT_FALSE(exists(mix, "b\\x\\y"));
+  EXPECT_EQ(RegQueryValueExA(deep, "Any", nullptr, nullptr, nullptr, nullptr), ERROR_KEY_DELETED);
+
+  setDword(mix, "Level", 2);
+  EXPECT_EQ(level(), ERROR_SUCCESS);
+  EXPECT_EQ(value, 2u);
+  ASSERT_EQ(RegDeleteValueA(mix, "Level"), ERROR_SUCCESS);
+  EXPECT_EQ(level(), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(deep);
+  RegCloseKey(mix);
 }

@@ -6,9 +6,13 @@
 #include <string>
 #include <thread>
 
+#include <fcntl.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include "advapi32/write_generation.h"
 #include "registry_fixture.h"
 
 extern char** environ;
@@ -78,4 +82,79 @@ TEST_F(RegistryTest, AWriterKilledMidCallLeavesACompleteGeneration) {
   HKEY key = create(HKEY_LOCAL_MACHINE, "Software\\Atomic\\After");
   setDword(key, "Ok", 1);
   RegCloseKey(key);
+}
+
+namespace {
+
+LONG queryDword(HKEY key, const char* name, DWORD& value) {
+  DWORD size = sizeof value;
+  return RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+}
+
+// The machine's shared count of registry writes, as every process maps it.
+class SharedCount {
+ public:
+  explicit SharedCount(const std::filesystem::path& machineRoot) {
+    int fd = ::open((machineRoot / "registry.db-gen").c_str(), O_RDWR);
+    EXPECT_GE(fd, 0);
+    void* at = ::mmap(nullptr, sizeof(Shared), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+    ::close(fd);
+    EXPECT_NE(at, MAP_FAILED);
+    shared_ = static_cast<Shared*>(at);
+  }
+  ~SharedCount() { ::munmap(shared_, sizeof(Shared)); }
+  using Shared = ombrin::registry::WriteGeneration::Shared;
+  Shared& operator*() { return *shared_; }
+
+ private:
+  Shared* shared_;
+};
+
+}  // namespace
+
+// What this process has just read (and may remember) gives way to what another process writes.
+TEST_F(RegistryTest, AnotherProcesssWritesShowAtTheNextCall) {
+  HKEY seen = create(HKEY_LOCAL_MACHINE, "Software\\Seen");
+  RegCloseKey(create(seen, "Old"));
+  DWORD value = kSentinel;
+  EXPECT_EQ(queryDword(seen, "v0", value), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(subkeys(seen), std::vector<std::string>{"Old"});
+  EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "Software\\Seen\\v0"));
+
+  ASSERT_EQ(waitFor(spawn({writer(), "set", "Software\\Seen", "v", "1"})), 0);
+  EXPECT_EQ(queryDword(seen, "v0", value), ERROR_SUCCESS);
+  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(subkeys(seen), (std::vector<std::string>{"Old", "v0"}));
+  EXPECT_TRUE(exists(HKEY_LOCAL_MACHINE, "Software\\Seen\\v0"));
+
+  HKEY old{};
+  ASSERT_EQ(open(HKEY_LOCAL_MACHINE, "Software\\Seen\\Old", old), ERROR_SUCCESS);
+  ASSERT_EQ(waitFor(spawn({writer(), "delete", "Software\\Seen\\Old"})), 0);
+  EXPECT_FALSE(exists(HKEY_LOCAL_MACHINE, "Software\\Seen\\Old"));
+  EXPECT_EQ(queryDword(old, "Any", value), ERROR_KEY_DELETED);
+  EXPECT_EQ(subkeys(seen), std::vector<std::string>{"v0"});
+  RegCloseKey(old);
+  RegCloseKey(seen);
+}
+
+// A writer killed after its commit but before it counted it: readers must not trust what they
+// read before that commit, and the count recovers once the writer is known dead.
+TEST_F(RegistryTest, AWriterDeadBeforeCountingItsCommitIsNotMissed) {
+  HKEY stale = create(HKEY_LOCAL_MACHINE, "Software\\Stale");
+  DWORD value = kSentinel;
+  EXPECT_EQ(queryDword(stale, "g0", value), ERROR_FILE_NOT_FOUND);
+  SharedCount count(machine_.root());
+  const std::uint64_t before = (*count).generation.load();
+
+  ASSERT_EQ(waitFor(spawn({writer(), "set", "Software\\Stale", "g", "1"})), 0);
+  pid_t dead = spawn({writer()});  // exits at once with its usage
+  ASSERT_EQ(waitFor(dead), 2);
+  (*count).generation.store(before);  // as if the commit had never been counted
+  (*count).committing[3].store(dead);
+
+  EXPECT_EQ(queryDword(stale, "g0", value), ERROR_SUCCESS);
+  EXPECT_EQ((*count).committing[3].load(), 0);
+  EXPECT_GT((*count).generation.load(), before);
+  EXPECT_EQ(queryDword(stale, "g0", value), ERROR_SUCCESS);
+  RegCloseKey(stale);
 }

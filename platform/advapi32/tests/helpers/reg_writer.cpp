@@ -1,6 +1,7 @@
 // A second process for the registry tests.
 //   reg_writer set KEY PREFIX COUNT   sets COUNT values and creates COUNT subkeys named PREFIXn
 //   reg_writer import-loop            imports generation after generation of one large change
+//   reg_writer delete KEY             deletes KEY and its subkeys
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -56,6 +57,7 @@ int main(int argc, char** argv) {
   std::string command = argc > 1 ? argv[1] : "";
   if (command == "set" && argc == 5) return set(argv[2], argv[3], std::atoi(argv[4]));
   if (command == "import-loop") importLoop();
-  std::fprintf(stderr, "usage: reg_writer set KEY PREFIX COUNT | import-loop\n");
+  if (command == "delete" && argc == 3) return RegDeleteKeyA(HKEY_LOCAL_MACHINE, argv[2]) == ERROR_SUCCESS ? 0 : 1;
+  std::fprintf(stderr, "usage: reg_writer set KEY PREFIX COUNT | import-loop | delete KEY\n");
   return 2;
 }
