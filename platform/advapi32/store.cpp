@@ -19,7 +19,7 @@ constexpr const char* kSql[] = {
     "SELECT id FROM keys WHERE root=?1 AND path=?2",
     "SELECT 1 FROM keys WHERE id=?1",
     "INSERT INTO keys(parent, root, name, fold, path) VALUES(?1, ?2, ?3, ?4, ?5)",
-    "SELECT name, id FROM keys WHERE parent=?1 ORDER BY fold",
+    "SELECT name, id, root, path FROM keys WHERE parent=?1 ORDER BY fold",
     "SELECT 1 FROM keys WHERE parent=?1 LIMIT 1",
     "SELECT count(*) FROM keys WHERE parent=?1",
     // A subtree is the key's path and every path that starts with it and a backslash: the range
@@ -37,6 +37,8 @@ constexpr const char* kSql[] = {
     "PRAGMA data_version",
     "SELECT parent, name, root FROM keys WHERE id=?1",
     "SELECT id FROM keys WHERE root=?1 AND path>=?2 AND path<?3",
+    "SELECT vals.key, vals.fold, vals.name, vals.type, vals.data FROM keys JOIN vals ON vals.key=keys.id "
+    "WHERE keys.parent=?1",
 };
 static_assert(std::size(kSql) == static_cast<std::size_t>(Store::Sql::Count));
 
@@ -485,11 +487,33 @@ ChildList Store::childList(KeyId id) {
   if (cached) {
     if (auto it = children_.find(id); it != children_.end()) return it->second;
   }
-  auto list = std::make_shared<const std::vector<std::string>>(children(id));
-  if (cached) {
-    children_.emplace(id, list);
-    cachedCount_ += 1 + list->size();
+  if (!cached) return std::make_shared<const std::vector<std::string>>(children(id));
+  // A walk by index usually opens each subkey next: remember where they are too.
+  auto names = std::make_shared<std::vector<std::string>>();
+  std::vector<KeyId> ids;
+  auto rows = statement(Sql::Children);
+  rows.bind(1, id);
+  while (rows.step()) {
+    names->push_back(rows.blob(0));
+    KeyId child = rows.integer(1);
+    ids.push_back(child);
+    keyIds_.insert_or_assign(keySlot(static_cast<int>(rows.integer(2)), rows.blob(3)), child);
+    keyExists_[child] = true;
   }
+  // ... and read a value or two of each: take them all in one query.
+  for (KeyId child : ids) values_[child].complete = true;
+  auto childValues = statement(Sql::ChildValues);
+  childValues.bind(1, id);
+  while (childValues.step()) {
+    auto& known = values_[childValues.integer(0)];
+    known.byName.insert_or_assign(childValues.blob(1),
+                                  FoundValue{true, {childValues.blob(2), static_cast<DWORD>(childValues.integer(3)),
+                                                    childValues.blob(4)}});
+    ++cachedCount_;
+  }
+  ChildList list = std::move(names);
+  children_.emplace(id, list);
+  cachedCount_ += 1 + 3 * list->size();
   return list;
 }
 
@@ -505,11 +529,12 @@ bool Store::findValue(KeyId key, std::string_view name, ValueRow& row) {
   bool cached = cacheUsable();
   std::string folded = fold(name);
   if (cached) {
-    if (auto byKey = values_.find(key); byKey != values_.end()) {
-      if (auto it = byKey->second.find(folded); it != byKey->second.end()) {
+    if (auto known = values_.find(key); known != values_.end()) {
+      if (auto it = known->second.byName.find(folded); it != known->second.byName.end()) {
         if (it->second.found) row = it->second.row;
         return it->second.found;
       }
+      if (known->second.complete) return false;
     }
   }
   auto find = statement(Sql::FindValue);
@@ -521,7 +546,7 @@ bool Store::findValue(KeyId key, std::string_view name, ValueRow& row) {
     row.data = find.blob(2);
   }
   if (cached) {
-    values_[key].emplace(std::move(folded), found ? FoundValue{true, row} : FoundValue{});
+    values_[key].byName.emplace(std::move(folded), found ? FoundValue{true, row} : FoundValue{});
     ++cachedCount_;
   }
   return found;

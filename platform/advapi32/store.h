@@ -90,6 +90,7 @@ class Store {
     DataVersion,
     KeyRow,
     SubtreeIds,
+    ChildValues,
     Count
   };
 
@@ -162,7 +163,11 @@ class Store {
     bool found = false;
     ValueRow row;
   };
-  std::unordered_map<KeyId, std::unordered_map<std::string, FoundValue>> values_;  // by folded name
+  struct KnownValues {
+    bool complete = false;  // every value of the key is here: a missing name has no value
+    std::unordered_map<std::string, FoundValue> byName;  // by folded name
+  };
+  std::unordered_map<KeyId, KnownValues> values_;
   std::unordered_map<KeyId, ChildList> children_;
   std::size_t cachedCount_ = 0;
 };
