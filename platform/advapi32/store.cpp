@@ -402,16 +402,12 @@ KeyId Store::createPath(int root, KeyId baseId, std::string_view baseFolded,
       insert.step();
       child = sqlite3_last_insert_rowid(db_);
       created = true;
-      note([this, parent = id, child, slot = keySlot(root, path), name = std::string(name), folded] {
+      // The parent's list is read again when next walked: a run of creations under a large
+      // key should not shift it each time.
+      note([this, parent = id, child, slot = keySlot(root, path)] {
         keyIds_[slot] = child;
         keyExists_[child] = true;
-        auto it = children_.find(parent);
-        if (it == children_.end()) return;
-        auto list = std::make_shared<std::vector<std::string>>(*it->second);
-        auto at = std::lower_bound(list->begin(), list->end(), folded,
-                                   [](const std::string& a, const std::string& b) { return fold(a) < b; });
-        list->insert(at, name);
-        it->second = std::move(list);
+        children_.erase(parent);
       });
     } else {
       created = false;
@@ -447,7 +443,7 @@ void Store::noteDeletedSubtree(int root, std::string_view foldedPath) {
   auto below = statement(Sql::SubtreeIds);
   below.bind(1, root).bindBlob(2, std::string(foldedPath) + '\\').bindBlob(3, std::string(foldedPath) + ']');
   while (below.step()) ids.push_back(below.integer(0));
-  note([this, root, ids = std::move(ids), parent, folded = fold(name), path = std::string(foldedPath)] {
+  note([this, root, ids = std::move(ids), parent, name = std::move(name), path = std::string(foldedPath)] {
     for (KeyId id : ids) {
       keyExists_[id] = false;
       values_.erase(id);
@@ -455,11 +451,12 @@ void Store::noteDeletedSubtree(int root, std::string_view foldedPath) {
     }
     keyIds_.erase(keySlot(root, path));
     keyIds_.erase(keyIds_.lower_bound(keySlot(root, path + '\\')), keyIds_.lower_bound(keySlot(root, path + ']')));
+    // A scan that deletes as it walks keeps the list instead of reading it again.
     auto it = children_.find(parent);
     if (it == children_.end()) return;
-    auto list = std::make_shared<std::vector<std::string>>(*it->second);
-    std::erase_if(*list, [&](const std::string& child) { return fold(child) == folded; });
-    it->second = std::move(list);
+    if (it->second.use_count() > 1) it->second = std::make_shared<std::vector<std::string>>(*it->second);
+    auto& list = *it->second;
+    if (auto at = std::find(list.begin(), list.end(), name); at != list.end()) list.erase(at);
   });
 }
 
@@ -511,10 +508,9 @@ ChildList Store::childList(KeyId id) {
                                                     childValues.blob(4)}});
     ++cachedCount_;
   }
-  ChildList list = std::move(names);
-  children_.emplace(id, list);
-  cachedCount_ += 1 + 3 * list->size();
-  return list;
+  cachedCount_ += 1 + 3 * names->size();
+  children_.emplace(id, names);
+  return names;
 }
 
 std::vector<std::string> Store::children(KeyId id) {

@@ -168,7 +168,7 @@ class Store {
     std::unordered_map<std::string, FoundValue> byName;  // by folded name
   };
   std::unordered_map<KeyId, KnownValues> values_;
-  std::unordered_map<KeyId, ChildList> children_;
+  std::unordered_map<KeyId, std::shared_ptr<std::vector<std::string>>> children_;  // copied before a change while a handle holds it
   std::size_t cachedCount_ = 0;
 };
 
