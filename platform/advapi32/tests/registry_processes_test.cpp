@@ -158,3 +158,33 @@ TEST_F(RegistryTest, AWriterDeadBeforeCountingItsCommitIsNotMissed) {
   EXPECT_EQ(queryDword(stale, "g0", value), ERROR_SUCCESS);
   RegCloseKey(stale);
 }
+
+// A reader that walks the keys over and over while another process rewrites them never goes back
+// to an older generation, and once the writer stops it reads what a fresh connection reads.
+TEST_F(RegistryTest, AReaderFollowsAWriterThatKeepsWriting) {
+  auto walk = [] {
+    std::vector<DWORD> seen;
+    for (int i = 0; i < 300; ++i) seen.push_back(generationOf(i));
+    return seen;
+  };
+  pid_t child = spawn({writer(), "import-loop"});
+  for (int i = 0; i < 1000 && generationOf(299) == 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  // Walk until the reader has seen the writer move on a few times (a reader stuck on what it
+  // remembers never would).
+  std::vector<DWORD> last(300, 0);
+  int moves = 0;
+  for (int pass = 0; pass < 5000 && moves < 4; ++pass) {
+    auto seen = walk();
+    for (int i = 0; i < 300; ++i) ASSERT_GE(seen[i], last[i]) << "key " << i << " in pass " << pass;
+    if (seen[0] > last[0]) ++moves;
+    last = seen;
+  }
+  EXPECT_EQ(moves, 4);
+  ::kill(child, SIGKILL);
+  waitFor(child);
+
+  auto remembered = walk();
+  ombrin::machine::resetCurrent();  // a new connection that remembers nothing
+  EXPECT_EQ(walk(), remembered);
+  EXPECT_GT(remembered[0], 0u);
+}
