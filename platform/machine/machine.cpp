@@ -165,7 +165,7 @@ std::optional<Machine> create(const fs::path& root, const Profile& profile, bool
       error = "a machine already exists at " + root.string() + " (use --force to recreate it)";
       return std::nullopt;
     }
-    for (const char* entry : {"drive_c", "run", "log", "registry.db", "registry.db-wal", "registry.db-shm",
+    for (const char* entry : {"drive_c", "run", "log", "registry.db", "registry.db-wal", "registry.db-shm", "registry.db-gen",
                               "machine.ini"})
       fs::remove_all(root / entry, ec);
   }
