@@ -40,10 +40,10 @@ fs::path fillDirectory(int files) {
 void BM_FindFiles(benchmark::State& state) {
   const int files = static_cast<int>(state.range(0));
   fillDirectory(files);
-  std::string spec = "C:\\D" + std::to_string(files) + "\\qv10*.*";
+  std::string search = "C:\\D" + std::to_string(files) + "\\qv10*.*";
   for (auto _ : state) {
     WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(spec.c_str(), &data);
+    HANDLE h = FindFirstFileA(search.c_str(), &data);
     int seen = 0;
     if (h != INVALID_HANDLE_VALUE) {
       do ++seen;

@@ -55,8 +55,8 @@ WIN32_FIND_DATAA describe(const std::string& name, const files::EntryInfo& entry
 }
 
 // Lists the matching entries of a directory, "." and ".." first where Windows shows them.
-DWORD search(LPCSTR spec, std::vector<WIN32_FIND_DATAA>& found) {
-  std::string_view text(spec);
+DWORD search(LPCSTR wanted, std::vector<WIN32_FIND_DATAA>& found) {
+  std::string_view text(wanted);
   std::size_t cut = text.size();
   while (cut > 0 && !isSeparator(text[cut - 1])) --cut;
   std::string_view pattern = text.substr(cut);

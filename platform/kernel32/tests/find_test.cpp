@@ -28,10 +28,10 @@ class Find : public testing::Test {
   }
 
   // Every name a search returns, in order; "!" + error when it fails.
-  std::vector<std::string> list(const std::string& spec) {
+  std::vector<std::string> list(const std::string& search) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA data;
-    HANDLE h = FindFirstFileA(spec.c_str(), &data);
+    HANDLE h = FindFirstFileA(search.c_str(), &data);
     if (h == INVALID_HANDLE_VALUE) return {"!" + std::to_string(GetLastError())};
     do names.push_back(data.cFileName);
     while (FindNextFileA(h, &data));
@@ -45,7 +45,7 @@ using Names = std::vector<std::string>;
 
 TEST_F(Find, PatternsAndOrder) {
   struct Case {
-    const char* spec;
+    const char* search;
     Names names;
   } cases[] = {
       {"C:\\D\\*", {".", "..", "A.TXT", "b.txt", "c.txt.bak", "qv10", "qv10dir", "qv10hweq.exe", "QV10LOC.DLL", "readme"}},
@@ -63,7 +63,7 @@ TEST_F(Find, PatternsAndOrder) {
       {"C:\\D\\b.txt\\*", {"!3"}},
       {"C:\\..\\*", {"!3"}},
   };
-  for (const auto& c : cases) EXPECT_EQ(list(c.spec), c.names) << c.spec;
+  for (const auto& c : cases) EXPECT_EQ(list(c.search), c.names) << c.search;
 }
 
 TEST_F(Find, TheRootHasNoDotEntries) {
@@ -76,7 +76,7 @@ TEST_F(Find, TheRootHasNoDotEntries) {
 TEST_F(Find, EntriesCarryAttributesAndSizes) {
   ASSERT_TRUE(SetFileAttributesA("C:\\D\\b.txt", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
   struct Case {
-    const char* spec;
+    const char* search;
     DWORD attributes;
     DWORD size;
   } cases[] = {
@@ -87,12 +87,12 @@ TEST_F(Find, EntriesCarryAttributesAndSizes) {
   for (const auto& c : cases) {
     WIN32_FIND_DATAA data;
     std::memset(&data, 0x5A, sizeof data);
-    HANDLE h = FindFirstFileA(c.spec, &data);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.spec;
-    EXPECT_EQ(data.dwFileAttributes, c.attributes) << c.spec;
-    EXPECT_EQ(data.nFileSizeLow, c.size) << c.spec;
-    EXPECT_EQ(data.nFileSizeHigh, 0u) << c.spec;
-    EXPECT_STREQ(data.cAlternateFileName, "") << c.spec;  // long names only
+    HANDLE h = FindFirstFileA(c.search, &data);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << c.search;
+    EXPECT_EQ(data.dwFileAttributes, c.attributes) << c.search;
+    EXPECT_EQ(data.nFileSizeLow, c.size) << c.search;
+    EXPECT_EQ(data.nFileSizeHigh, 0u) << c.search;
+    EXPECT_STREQ(data.cAlternateFileName, "") << c.search;  // long names only
     EXPECT_NE(data.ftLastWriteTime.dwHighDateTime, 0x5A5A5A5Au);
     EXPECT_GT(data.ftLastWriteTime.dwHighDateTime, 0x01C00000u) << "after 1970";
     FindClose(h);
