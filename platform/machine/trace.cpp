@@ -25,8 +25,8 @@ Families& families() {
 void load(Families& f) {
   f.names.clear();
   f.all = false;
-  const char* spec = std::getenv("OMBRIN_TRACE");
-  std::string text = spec ? spec : "";
+  const char* wanted = std::getenv("OMBRIN_TRACE");
+  std::string text = wanted ? wanted : "";
   std::size_t start = 0;
   while (start <= text.size()) {
     auto comma = text.find(',', start);

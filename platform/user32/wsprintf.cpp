@@ -10,7 +10,7 @@ namespace {
 
 constexpr std::size_t kMaxOutput = 1024;  // characters, terminator included
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool zero = false;
   bool prefix = false;
@@ -28,12 +28,12 @@ class Output {
   void put(const std::string& s) {
     for (char c : s) put(c);
   }
-  void padded(const std::string& body, const Spec& spec, char pad = ' ') {
-    std::size_t fill = body.size() < spec.width ? spec.width - body.size() : 0;
-    if (!spec.left)
+  void padded(const std::string& body, const Conversion& conversion, char pad = ' ') {
+    std::size_t fill = body.size() < conversion.width ? conversion.width - body.size() : 0;
+    if (!conversion.left)
       for (std::size_t i = 0; i < fill; ++i) put(pad);
     put(body);
-    if (spec.left)
+    if (conversion.left)
       for (std::size_t i = 0; i < fill; ++i) put(' ');
   }
   int finish() {
@@ -56,36 +56,36 @@ std::string digits(std::uint32_t value, unsigned base, bool upper) {
   return out;
 }
 
-void number(Output& out, const Spec& spec, char type, va_list& args) {
+void number(Output& out, const Conversion& conversion, char type, va_list& args) {
   bool negative = false;
   std::uint32_t magnitude;
   if (type == 'd' || type == 'i') {
     auto value = static_cast<std::int32_t>(va_arg(args, int));
-    if (spec.size == Spec::Short) value = static_cast<std::int16_t>(value);
+    if (conversion.size == Conversion::Short) value = static_cast<std::int16_t>(value);
     negative = value < 0;
     magnitude = negative ? 0u - static_cast<std::uint32_t>(value) : static_cast<std::uint32_t>(value);
   } else {
     magnitude = va_arg(args, unsigned);
-    if (spec.size == Spec::Short) magnitude &= 0xFFFF;
+    if (conversion.size == Conversion::Short) magnitude &= 0xFFFF;
   }
   bool hex = type == 'x' || type == 'X';
   std::string body = digits(magnitude, hex ? 16 : 10, type == 'X');
-  if (spec.precision >= 0 && body.size() < static_cast<std::size_t>(spec.precision))
-    body.insert(0, static_cast<std::size_t>(spec.precision) - body.size(), '0');
-  std::string lead = negative ? "-" : (hex && spec.prefix && magnitude != 0 ? (type == 'X' ? "0X" : "0x") : "");
-  if (spec.zero && !spec.left && spec.precision < 0) {
-    std::size_t fill = lead.size() + body.size() < spec.width ? spec.width - lead.size() - body.size() : 0;
+  if (conversion.precision >= 0 && body.size() < static_cast<std::size_t>(conversion.precision))
+    body.insert(0, static_cast<std::size_t>(conversion.precision) - body.size(), '0');
+  std::string lead = negative ? "-" : (hex && conversion.prefix && magnitude != 0 ? (type == 'X' ? "0X" : "0x") : "");
+  if (conversion.zero && !conversion.left && conversion.precision < 0) {
+    std::size_t fill = lead.size() + body.size() < conversion.width ? conversion.width - lead.size() - body.size() : 0;
     body.insert(0, fill, '0');
   }
-  out.padded(lead + body, spec);
+  out.padded(lead + body, conversion);
 }
 
 // Wide text reaches 8-bit output unit by unit; what the code page cannot hold becomes '?'.
 char narrow(unsigned unit) { return unit < 0x100 ? static_cast<char>(unit) : '?'; }
 
-void text(Output& out, const Spec& spec, bool wide, va_list& args) {
+void text(Output& out, const Conversion& conversion, bool wide, va_list& args) {
   std::string body;
-  std::size_t limit = spec.precision >= 0 ? static_cast<std::size_t>(spec.precision) : std::string::npos;
+  std::size_t limit = conversion.precision >= 0 ? static_cast<std::size_t>(conversion.precision) : std::string::npos;
   if (wide) {
     const auto* s = va_arg(args, const WCHAR*);
     if (s == nullptr) body = "(null)";
@@ -95,7 +95,7 @@ void text(Output& out, const Spec& spec, bool wide, va_list& args) {
     if (s == nullptr) s = "(null)";
     for (; *s != 0 && body.size() < limit; ++s) body += *s;
   }
-  out.padded(body.substr(0, limit), spec);
+  out.padded(body.substr(0, limit), conversion);
 }
 
 int format(LPSTR buffer, LPCSTR fmt, va_list& args) {
@@ -110,42 +110,42 @@ int format(LPSTR buffer, LPCSTR fmt, va_list& args) {
       out.put('%');
       continue;
     }
-    Spec spec;
+    Conversion conversion;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '#') spec.prefix = true;
+      if (*p == '-') conversion.left = true;
+      else if (*p == '0') conversion.zero = true;
+      else if (*p == '#') conversion.prefix = true;
       else break;
     }
-    while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + static_cast<unsigned>(*p++ - '0');
-    if (spec.width > kMaxOutput) spec.width = kMaxOutput;
+    while (*p >= '0' && *p <= '9') conversion.width = conversion.width * 10 + static_cast<unsigned>(*p++ - '0');
+    if (conversion.width > kMaxOutput) conversion.width = kMaxOutput;
     if (*p == '.') {
-      spec.precision = 0;
+      conversion.precision = 0;
       for (++p; *p >= '0' && *p <= '9'; ++p)
-        if (spec.precision < static_cast<int>(kMaxOutput)) spec.precision = spec.precision * 10 + (*p - '0');
+        if (conversion.precision < static_cast<int>(kMaxOutput)) conversion.precision = conversion.precision * 10 + (*p - '0');
     }
     if (*p == 'l' || *p == 'L') {
-      spec.size = Spec::Long;
+      conversion.size = Conversion::Long;
       ++p;
     } else if (*p == 'h') {
-      spec.size = Spec::Short;
+      conversion.size = Conversion::Short;
       ++p;
     }
     switch (*p) {
       case 'd': case 'i': case 'u': case 'x': case 'X':
-        number(out, spec, *p, args);
+        number(out, conversion, *p, args);
         break;
       case 's':
-        text(out, spec, spec.size == Spec::Long, args);
+        text(out, conversion, conversion.size == Conversion::Long, args);
         break;
       case 'S':
-        text(out, spec, spec.size != Spec::Short, args);
+        text(out, conversion, conversion.size != Conversion::Short, args);
         break;
       case 'c':
       case 'C': {
         unsigned unit = static_cast<unsigned>(va_arg(args, int));
-        bool wide = *p == 'C' ? spec.size != Spec::Short : spec.size == Spec::Long;
-        out.padded(std::string(1, wide ? narrow(unit & 0xFFFF) : static_cast<char>(unit)), spec);
+        bool wide = *p == 'C' ? conversion.size != Conversion::Short : conversion.size == Conversion::Long;
+        out.padded(std::string(1, wide ? narrow(unit & 0xFFFF) : static_cast<char>(unit)), conversion);
         break;
       }
       case '\0':
