@@ -61,16 +61,6 @@ class Refused {
   std::vector<std::string> names_;
 };
 
-// Deletes a subkey a scan found, through the engine's virtual table. True when it is gone;
-// a refused deletion is remembered so the scan passes over it from then on.
-bool DeleteScannedKey(Uninstaller& engine, HKEY root, const char* path, HKEY parent, const char* subkey,
-                      Refused& refused) {
-  engine.DeleteKey(root, path, subkey);
-  if (!SubkeyExists(parent, subkey)) return true;
-  refused.add(subkey);
-  return false;
-}
-
 // Deletes `name` below `parent` with its whole subtree, also where the platform refuses to delete
 // a key that still has subkeys. A child that cannot be deleted is stepped over, never retried.
 bool DeleteTree(HKEY parent, const char* name, int depth = 0) {
@@ -94,6 +84,39 @@ bool ReadStringValue(HKEY key, const char* valueName, char (&data)[kStringDataSi
   if (RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &length) != ERROR_SUCCESS)
     return false;
   return type == REG_SZ && length <= sizeof data;
+}
+
+// The scan the key removals share: walks the subkeys of root\path, deletes (through the engine's
+// virtual table) each one `matches` accepts, logs it with `logFormat` and starts again at the first
+// subkey, since a deletion shifts the ones behind it. A deletion the platform refuses is
+// remembered and passed over from then on. Returns how many keys were removed.
+template <typename Matches>
+int DeleteMatchingSubkeys(Uninstaller& engine, HKEY root, const char* path, const char* logFormat,
+                          Matches matches) {
+  char displayPath[kLogLineSize];
+  BuildDisplayPath(engine, root, path, displayPath, sizeof displayPath);
+  OpenKey parent(root, path);
+  if (!parent) return 0;
+  Refused refused;
+  int count = 0;
+  char subkey[kNameSize];
+  DWORD index = 0;
+  while (EnumSubkey(parent.get(), index, subkey)) {
+    if (!matches(parent.get(), subkey) || refused.contains(subkey)) {
+      ++index;
+      continue;
+    }
+    engine.DeleteKey(root, path, subkey);
+    if (SubkeyExists(parent.get(), subkey)) {
+      refused.add(subkey);
+      ++index;
+      continue;
+    }
+    LogLine(engine, logFormat, displayPath, subkey);
+    ++count;
+    index = 0;
+  }
+  return count;
 }
 
 }  // namespace
@@ -130,82 +153,25 @@ void Uninstaller::RemoveKeyIfNoSubkeys(HKEY root, const char* parentPath, const 
 }
 
 int Uninstaller::RemoveKeysByValue(HKEY root, const char* path, const char* valueName, const char* text) {
-  char displayPath[kLogLineSize];
-  BuildDisplayPath(*this, root, path, displayPath, sizeof displayPath);
-  int count = 0;
-  OpenKey parent(root, path);
-  if (!parent) return 0;
-  Refused refused;
-  char subkey[kNameSize];
-  DWORD index = 0;
-  while (EnumSubkey(parent.get(), index, subkey)) {
-    bool matches = false;
-    if (!refused.contains(subkey)) {
-      OpenKey instance(parent.get(), subkey);
-      char data[kStringDataSize];
-      DWORD length = 0;
-      if (instance && ReadStringValue(instance.get(), valueName, data, length))
-        matches = ContainsText(data, length, text);
-    }
-    if (!matches) {
-      ++index;
-      continue;
-    }
-    if (!DeleteScannedKey(*this, root, path, parent.get(), subkey, refused)) {
-      ++index;
-      continue;
-    }
-    LogLine(*this, "--Removed key '%s\\%s'", displayPath, subkey);
-    ++count;
-    index = 0;
-  }
-  return count;
+  return DeleteMatchingSubkeys(*this, root, path, "--Removed key '%s\\%s'", [&](HKEY parent, const char* subkey) {
+    OpenKey instance(parent, subkey);
+    char data[kStringDataSize];
+    DWORD length = 0;
+    return instance && ReadStringValue(instance.get(), valueName, data, length) && ContainsText(data, length, text);
+  });
 }
 
 void Uninstaller::RemoveSectionsByValue(HKEY root, const char* path, const char* valueName, const char* text,
                                         bool removeSection) {
-  char displayPath[kLogLineSize];
-  BuildDisplayPath(*this, root, path, displayPath, sizeof displayPath);
-  OpenKey sections(root, path);
-  if (!sections) return;
-  Refused refused;
-  char section[kNameSize];
-  DWORD index = 0;
-  while (EnumSubkey(sections.get(), index, section)) {
-    int removed = RemoveKeysByValue(sections.get(), section, valueName, text);
-    if (removed <= 0 || !removeSection || refused.contains(section)) {
-      ++index;
-      continue;
-    }
-    if (!DeleteScannedKey(*this, root, path, sections.get(), section, refused)) {
-      ++index;
-      continue;
-    }
-    LogLine(*this, "--Removed section '%s\\%s'", displayPath, section);
-    index = 0;
-  }
+  // Every section has its matching keys removed; the section itself goes only when asked for.
+  DeleteMatchingSubkeys(*this, root, path, "--Removed section '%s\\%s'", [&](HKEY sections, const char* section) {
+    return RemoveKeysByValue(sections, section, valueName, text) > 0 && removeSection;
+  });
 }
 
 void Uninstaller::RemoveKeysByName(HKEY root, const char* path, const char* text) {
-  char displayPath[kLogLineSize];
-  BuildDisplayPath(*this, root, path, displayPath, sizeof displayPath);
-  OpenKey parent(root, path);
-  if (!parent) return;
-  Refused refused;
-  char subkey[kNameSize];
-  DWORD index = 0;
-  while (EnumSubkey(parent.get(), index, subkey)) {
-    if (!ContainsText(subkey, text) || refused.contains(subkey)) {
-      ++index;
-      continue;
-    }
-    if (!DeleteScannedKey(*this, root, path, parent.get(), subkey, refused)) {
-      ++index;
-      continue;
-    }
-    LogLine(*this, "--Removed key '%s\\%s'", displayPath, subkey);
-    index = 0;
-  }
+  DeleteMatchingSubkeys(*this, root, path, "--Removed key '%s\\%s'",
+                        [&](HKEY, const char* subkey) { return ContainsText(subkey, text); });
 }
 
 void Uninstaller::RemoveValuesByName(HKEY root, const char* path, const char* text) {
