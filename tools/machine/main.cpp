@@ -29,7 +29,8 @@ void printHelp() {
               "Sets up and inspects the emulated Windows machine in $OMBRIN_MACHINE\n"
               "(now %s).\n\ncommands:\n",
               ombrin::machine::selectedMachineRoot().c_str());
-  for (const Command* c : kCommands) std::printf("  %-62s %s\n", c->usage, c->summary);
+  // Usage on its own line, the summary indented below it: some usages are long.
+  for (const Command* c : kCommands) std::printf("  %s\n      %s\n", c->usage, c->summary);
   std::printf("\n'ombrin-machine help COMMAND' or 'ombrin-machine COMMAND --help' shows one command.\n"
               "Exit codes: 0 done, 1 failed, 2 wrong usage.\n");
 }
