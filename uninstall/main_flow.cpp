@@ -65,7 +65,7 @@ Selection ParseCommandLine(char* arguments) {
     if (*p >= 'A' && *p <= 'Z') *p = static_cast<char>(*p - 'A' + 'a');
   for (const auto& keyword : kKeywords)
     if (std::strstr(arguments, keyword.text) != nullptr) selection.*keyword.flag = true;
-  if (std::strstr(arguments, "dev_0003") != nullptr || (!selection.all && std::strstr(arguments, "old") != nullptr))
+  if (!selection.all && (std::strstr(arguments, "dev_0003") != nullptr || std::strstr(arguments, "old") != nullptr))
     selection.oldBoard = true;
   return selection;
 }

@@ -46,8 +46,8 @@ TEST(UninstallerCommandLine, KeywordsAreSubstringsAfterLowerCasing) {
       {"folder", {false, false, false, false, false, true}},
       {"OLD", {false, false, false, false, false, true}},
       {"dev_0003", {false, false, false, false, false, true}},
-      {"DEV_0003 all", {false, true, false, false, false, true}},  // "dev_0003" counts even with "all"
-      {"old all", {false, true, false, false, false, false}},       // "old" does not
+      {"DEV_0003 all", {false, true, false, false, false, false}},  // with "all" neither board keyword counts
+      {"old all", {false, true, false, false, false, false}},
       {"qv10setp sndlink10 old", {false, false, true, true, false, true}},
       {"Now Silent", {true, false, false, false, true, false}},
       {"/SNDLINK10/QV10SETP", {false, false, true, true, false, false}},
@@ -88,7 +88,7 @@ TEST(UninstallerMainFlow, RemovalSequenceForEachSelection) {
       {"now silent", {"ModemNewBoard"}},
       {"now silent old", {"ModemOldBoard"}},
       {"now silent old all", {"ModemNewBoard", "All"}},
-      {"now silent dev_0003 all", {"ModemOldBoard", "All"}},
+      {"now silent dev_0003 all", {"ModemNewBoard", "All"}},
       {"now silent qv10setp sndlink10 old", {"SetupDevices", "CombinedEdition", "ModemOldBoard"}},
       {"now silent all sndlink10 qv10setp", {"SetupDevices", "CombinedEdition", "ModemNewBoard", "All"}},
       {"silent all", {}},  // without "now" and without consent nothing runs
