@@ -245,3 +245,72 @@ INSTANTIATE_TEST_SUITE_P(Versions, NtMachine,
                          ::testing::Values(WindowsVersion::Nt4, WindowsVersion::Win2000, WindowsVersion::WinXp));
 
 }  // namespace
+
+namespace {
+
+// The family sweeps take their own family's files from the Windows folder, its INF and SYSTEM
+// folders whatever their attributes, and leave the other family's files and folders that match.
+struct FamilyFile {
+  const char* path;  // below the Windows folder; a trailing backslash makes a folder
+  DWORD attributes;
+  const char* family;  // the sweep that takes it, or nullptr when both leave it
+};
+
+constexpr DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+const FamilyFile kFamilyFiles[] = {
+    {"KMP4HELP.EXE", FILE_ATTRIBUTE_READONLY | kHiddenSystem, "kmp4"},
+    {"kmp4.ini", FILE_ATTRIBUTE_NORMAL, "kmp4"},
+    {"INF\\kmp4net.inf", FILE_ATTRIBUTE_READONLY, "kmp4"},
+    {"INF\\kmp4note.txt", FILE_ATTRIBUTE_NORMAL, nullptr},
+    {"SYSTEM\\kmp4wave.drv", kHiddenSystem, "kmp4"},
+    {"KMP4DIR\\", FILE_ATTRIBUTE_NORMAL, nullptr},
+    {"KMP4DIR\\kmp4old.dll", FILE_ATTRIBUTE_NORMAL, nullptr},
+    {"qv30mix.exe", FILE_ATTRIBUTE_HIDDEN, "qv30"},
+    {"INF\\QV30SND.INF", FILE_ATTRIBUTE_NORMAL, "qv30"},
+    {"INF\\qv30snd.pnf", FILE_ATTRIBUTE_NORMAL, nullptr},
+    {"SYSTEM\\qv30snd.vxd", FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_SYSTEM, "qv30"},
+    {"SYSTEM\\QV30DIR\\", FILE_ATTRIBUTE_NORMAL, nullptr},
+    {"qv3readme.txt", FILE_ATTRIBUTE_NORMAL, nullptr},
+};
+
+struct FamilySweep {
+  const char* family;
+  void (Uninstaller::*recipe)();
+};
+
+void PrintTo(const FamilySweep& sweep, std::ostream* out) { *out << sweep.family; }
+
+class FamilyFilesOnMachine : public ::testing::TestWithParam<FamilySweep> {};
+
+TEST_P(FamilyFilesOnMachine, TakesOnlyItsOwnFamilysFiles) {
+  ombrin::test::TempMachine machine(ombrin::machine::WindowsVersion::Win98, {});
+  std::string windowsDir = ombrin::machine::current().windowsDirectory();
+  for (const auto& file : kFamilyFiles) {
+    std::string path = windowsDir + "\\" + file.path;
+    if (path.back() == '\\') {
+      path.pop_back();
+      ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr)) << path;
+      continue;
+    }
+    machine.writeFile(path, file.path);
+    ASSERT_TRUE(SetFileAttributesA(path.c_str(), file.attributes)) << path;
+  }
+
+  Uninstaller engine;
+  (engine.*GetParam().recipe)();
+
+  for (const auto& file : kFamilyFiles) {
+    std::string path = windowsDir + "\\" + file.path;
+    if (path.back() == '\\') path.pop_back();
+    bool taken = file.family != nullptr && std::string(file.family) == GetParam().family;
+    EXPECT_EQ(GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES, taken) << path;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sweeps, FamilyFilesOnMachine,
+                         ::testing::Values(FamilySweep{"kmp4", &Uninstaller::RemoveKmp4Family},
+                                           FamilySweep{"qv30", &Uninstaller::RemoveQv30Family}),
+                         [](const ::testing::TestParamInfo<FamilySweep>& sweep) { return sweep.param.family; });
+
+}  // namespace
