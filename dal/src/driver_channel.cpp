@@ -42,11 +42,11 @@ HANDLE OpenDriverDevice(OsClass osClass, DeviceRole role) {
   return CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, row->flags, nullptr);
 }
 
-bool SendRequest(HANDLE device, DWORD code, void* input, DWORD inputSize, void* output, DWORD outputSize) {
+BOOL SendRequest(HANDLE device, DWORD code, void* input, DWORD inputSize, void* output, DWORD outputSize) {
   DWORD bytes = 0;
-  BOOL ok = DeviceIoControl(device, code, input, inputSize, output, outputSize, &bytes, nullptr);
+  const BOOL answer = DeviceIoControl(device, code, input, inputSize, output, outputSize, &bytes, nullptr);
   g_bytesReturned.store(bytes, std::memory_order_relaxed);
-  return ok != FALSE;
+  return answer;
 }
 
 void CloseClient(HANDLE device) {

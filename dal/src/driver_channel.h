@@ -25,8 +25,8 @@ const DeviceRow* FindDeviceRow(OsClass osClass);
 // Opens the role's device with the row's flags; INVALID_HANDLE_VALUE on failure.
 HANDLE OpenDriverDevice(OsClass osClass, DeviceRole role);
 
-// One synchronous request; true when the driver answered with success.
-bool SendRequest(HANDLE device, DWORD code, void* input, DWORD inputSize, void* output, DWORD outputSize);
+// One synchronous request; the driver's answer, nonzero on success.
+BOOL SendRequest(HANDLE device, DWORD code, void* input, DWORD inputSize, void* output, DWORD outputSize);
 
 // Tells the driver the client goes away (result ignored), then closes the handle.
 void CloseClient(HANDLE device);

@@ -79,7 +79,8 @@ int CEqDriverInterface::SetBandGain(const _bandGain* gain, ULONG /*deviceId*/) {
   std::memcpy(&copy, gain, sizeof copy);
   const int entry = copy.channel == 1 ? copy.band + kBandCount : copy.band;
   copy.gain = ToDriverGain(EqModule().bandTable, copy.gain, entry);
-  return SendRequest(EqModule().equalizer, IOCTL_EQ_SET_BAND_GAIN, &copy, sizeof copy, nullptr, 0) ? 1 : 0;
+  // The driver's own success value goes back to the caller.
+  return SendRequest(EqModule().equalizer, IOCTL_EQ_SET_BAND_GAIN, &copy, sizeof copy, nullptr, 0);
 }
 
 int CEqDriverInterface::SetArrayBandGain(const _arrayBandGain* gains, ULONG /*deviceId*/) {
@@ -87,7 +88,7 @@ int CEqDriverInterface::SetArrayBandGain(const _arrayBandGain* gains, ULONG /*de
   _arrayBandGain copy;
   std::memcpy(&copy, gains, sizeof copy);
   for (int i = 0; i < kGainEntries; ++i) copy.gain[i] = ToDriverGain(EqModule().bandTable, copy.gain[i], i);
-  return SendRequest(EqModule().equalizer, IOCTL_EQ_SET_ALL_GAINS, &copy, sizeof copy, nullptr, 0) ? 1 : 0;
+  return SendRequest(EqModule().equalizer, IOCTL_EQ_SET_ALL_GAINS, &copy, sizeof copy, nullptr, 0);
 }
 
 int CEqDriverInterface::GetArrayBandGains(_arrayBandGain* const gains, ULONG /*deviceId*/) {

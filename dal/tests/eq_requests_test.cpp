@@ -206,6 +206,45 @@ INSTANTIATE_TEST_SUITE_P(
         RefusalCase{"GetBypass", false, [] { return long{CEqDriverInterface::GetBypass(0)}; }, 0}),
     [](const auto& testCase) { return std::string(testCase.param.name); });
 
+// The two gain setters answer with the driver's own success value; the other int functions say 1.
+struct AnswerCase {
+  const char* name;
+  DWORD code;
+  std::function<long()> call;
+  long expected;
+};
+void PrintTo(const AnswerCase& c, std::ostream* os) { *os << c.name; }
+
+class EqDriverAnswers : public EqReady, public ::testing::WithParamInterface<AnswerCase> {};
+
+TEST_P(EqDriverAnswers, OfSevenAreReportedAsTheFunctionSays) {
+  fake_.device->script(GetParam().code, {{7, {}}});
+  EXPECT_EQ(GetParam().call(), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NonzeroSuccess, EqDriverAnswers,
+    ::testing::Values(AnswerCase{"SetBandGain", kSetBandGain,
+                                 [] {
+                                   _bandGain g{1, {}, 0, 3, {}};
+                                   return long{CEqDriverInterface::SetBandGain(&g, 0)};
+                                 },
+                                 7},
+                      AnswerCase{"SetArrayBandGain", kSetAllGains,
+                                 [] {
+                                   _arrayBandGain a{20, {}};
+                                   return long{CEqDriverInterface::SetArrayBandGain(&a, 0)};
+                                 },
+                                 7},
+                      AnswerCase{"SetBypass", kSetProperty, [] { return long{CEqDriverInterface::SetBypass(1, 0)}; }, 1},
+                      AnswerCase{"GetArrayBandGains", kGetAllGains,
+                                 [] {
+                                   _arrayBandGain a{};
+                                   return long{CEqDriverInterface::GetArrayBandGains(&a, 0)};
+                                 },
+                                 1}),
+    [](const auto& testCase) { return std::string(testCase.param.name); });
+
 TEST_F(EqReady, BypassStateIsTheCallersValueAndLevelsAreNotAskedForWhileBypassed) {
   ASSERT_EQ(CEqDriverInterface::SetBypass(5, 0), 1);
   EXPECT_EQ(CEqDriverInterface::GetBypass(0), 5);
