@@ -4,20 +4,8 @@
 
 namespace {
 
-using recipes::Op;
-using recipes::Step;
-using recipes::When;
+using namespace recipes;
 
-constexpr When kAny = When::Always;
-
-constexpr const char* kWindowsDir = recipes::kWindowsDir;
-constexpr const char* kInf = "%s\\inf";
-constexpr const char* kSystem = "%s\\system";
-constexpr const char* kInfOther = "%s\\inf\\other";
-constexpr const char* kSystemIni = "%s\\system.ini";
-constexpr const char* kTelvcdLine = "device=telvcd.vxd\r\n";
-constexpr const char* kPhantom = "Software\\Microsoft\\Windows\\CurrentVersion\\cfgmgr32\\Phantom";
-constexpr const char* kProblems = "System\\CurrentControlSet\\Control\\ASD\\Prob";
 constexpr const char* kVendor = "VEN_1FA3";
 
 #define CLASS(name) "System\\CurrentControlSet\\Services\\Class\\" name

@@ -4,23 +4,11 @@
 
 namespace {
 
-using recipes::Op;
-using recipes::Step;
-using recipes::When;
+using namespace recipes;
 
-constexpr When kAny = When::Always;
-constexpr When k95 = When::Win95;
-constexpr When kNot95 = When::NotWin95;
-
-constexpr const char* kInf = "%s\\inf";
-constexpr const char* kSystem = "%s\\system";
-constexpr const char* kInfOther = "%s\\inf\\other";
-constexpr const char* kSystemIni = "%s\\system.ini";
-constexpr const char* kTelvcdLine = "device=telvcd.vxd\r\n";
 constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\UnInstall";
 constexpr const char* kRun = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 constexpr const char* kModemClass = "System\\CurrentControlSet\\Services\\Class\\Modem";
-constexpr const char* kProblems = "System\\CurrentControlSet\\Control\\ASD\\Prob";
 
 constexpr Step kModemNewBoard[] = {
     {kAny, Op::RemoveFiles, kInf, "qvmodem.inf", nullptr, false},

@@ -26,6 +26,18 @@ enum class Op : unsigned char {
 // The Windows directory itself, for the steps that sweep it rather than a folder below it.
 inline constexpr const char* kWindowsDir = nullptr;
 
+// Short names the recipe tables share.
+inline constexpr When kAny = When::Always;
+inline constexpr When k95 = When::Win95;
+inline constexpr When kNot95 = When::NotWin95;
+inline constexpr const char* kInf = "%s\\inf";
+inline constexpr const char* kSystem = "%s\\system";
+inline constexpr const char* kInfOther = "%s\\inf\\other";
+inline constexpr const char* kSystemIni = "%s\\system.ini";
+inline constexpr const char* kTelvcdLine = "device=telvcd.vxd\r\n";
+inline constexpr const char* kPhantom = "Software\\Microsoft\\Windows\\CurrentVersion\\cfgmgr32\\Phantom";
+inline constexpr const char* kProblems = "System\\CurrentControlSet\\Control\\ASD\\Prob";
+
 struct Step {
   When when;
   Op op;

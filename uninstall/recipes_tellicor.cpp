@@ -4,15 +4,7 @@
 
 namespace {
 
-using recipes::Op;
-using recipes::Step;
-using recipes::When;
-
-constexpr When kAny = When::Always;
-
-constexpr const char* kInf = "%s\\inf";
-constexpr const char* kSystemIni = "%s\\system.ini";
-constexpr const char* kTelvcdLine = "device=telvcd.vxd\r\n";
+using namespace recipes;
 
 constexpr Step kTellicorIsaModem[] = {
     {kAny, Op::RemoveFiles, kInf, "drvdata.bin", nullptr, false},
